@@ -1,0 +1,248 @@
+#include "control/ControlCommands.h"
+
+#include "core/BoundedLock.h"
+#include "core/DataRecorder.h"
+#include "server/Simulator.h"
+
+#include <charconv>
+#include <cstdio>
+#include <functional>
+#include <mutex>
+#include <sstream>
+
+namespace zel::sim {
+namespace {
+
+using Words = std::vector<std::string>;
+
+struct Command {
+    const char* name;
+    const char* arguments;
+    const char* meaning;
+    size_t argumentCount;
+    std::function<std::string(Simulator&, const Words&)> run;
+};
+
+// Decimal, or hexadecimal with 0x.
+uint64_t number(const std::string& word, const char* what) {
+    std::string_view text = word;
+    int base = 10;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        text.remove_prefix(2);
+        base = 16;
+    }
+    uint64_t value = 0;
+    auto [end, err] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    if (text.empty() || err != std::errc() || end != text.data() + text.size())
+        throw ControlError(std::string("bad ") + what + ": " + word);
+    return value;
+}
+
+DeviceSlot& deviceArg(Simulator& sim, const std::string& word) {
+    auto index = number(word, "device number");
+    if (index >= sim.deviceCount())
+        throw ControlError("no device " + word + " (the simulator serves " + std::to_string(sim.deviceCount()) + ")");
+    return sim.device(index);
+}
+
+// Runs fn on the device model under its lock, which a transfer in progress may hold for a while.
+template <class Fn>
+auto withModel(DeviceSlot& slot, Fn fn) {
+    auto lock = lockWithin(slot.modelMutex(), std::chrono::seconds(3));
+    if (!lock.owns_lock())
+        throw ControlError("device " + std::to_string(slot.index()) + " is busy with a transfer");
+    try {
+        return fn(slot.model());
+    } catch (const Unsupported& e) {
+        throw ControlError(e.what());
+    } catch (const std::out_of_range& e) {
+        throw ControlError(e.what());
+    }
+}
+
+std::string registerLine(const SimDevice& model, unsigned reg, unsigned value) {
+    char line[32];
+    if (model.registerCount() > 256) std::snprintf(line, sizeof line, "0x%04x=0x%02x\n", reg, value);
+    else std::snprintf(line, sizeof line, "0x%02x=0x%04x\n", reg, value);
+    return line;
+}
+
+std::string status(Simulator& sim) {
+    std::string text;
+    for (size_t i = 0; i < sim.deviceCount(); ++i) {
+        auto& slot = sim.device(i);
+        const auto state = slot.state();
+        std::string running = "busy";
+        if (auto lock = lockWithin(slot.modelMutex(), std::chrono::milliseconds(500)); lock.owns_lock())
+            running = slot.model().running() ? "running" : "stopped";
+        char pid[16];
+        std::snprintf(pid, sizeof pid, "0x%04x", slot.profile().productId);
+        text += std::to_string(i) + " " + slot.name() + " pid=" + pid + " " +
+                (state.plugged ? "plugged" : "unplugged") + " " +
+                (state.heldBySimulator ? "held-by-simulator" : state.held ? "held" : "free") + " " + running + " " +
+                (state.stalled ? "stalled" : "responsive");
+        if (state.failPending > 0) text += " fail=" + std::to_string(state.failPending);
+        text += " product=" + slot.profile().name + "\n";
+    }
+    return text;
+}
+
+std::string hexDump(std::vector<uint8_t> bytes) { return toHex(bytes) + "\n"; }
+
+const std::vector<Command>& commands() {
+    static const std::vector<Command> table = {
+        {"status", "", "one line per device", 0, [](Simulator& sim, const Words&) { return status(sim); }},
+        {"stop", "", "the simulator exits and removes its sockets", 0, nullptr},
+        {"unplug", "N", "device N disappears: its connections close, its endpoint goes", 1,
+         [](Simulator& sim, const Words& w) {
+             auto& slot = deviceArg(sim, w[1]);
+             if (!slot.state().plugged) throw ControlError("device " + w[1] + " is not plugged");
+             sim.unplug(slot.index());
+             return slot.name() + " unplugged\n";
+         }},
+        {"replug", "N", "device N comes back (freshly powered)", 1,
+         [](Simulator& sim, const Words& w) {
+             auto& slot = deviceArg(sim, w[1]);
+             if (slot.state().plugged) throw ControlError("device " + w[1] + " is plugged");
+             sim.replug(slot.index());
+             return slot.name() + " plugged\n";
+         }},
+        {"stall", "N on|off", "device N stops answering transfers (clients time out)", 2,
+         [](Simulator& sim, const Words& w) {
+             auto& slot = deviceArg(sim, w[1]);
+             if (w[2] != "on" && w[2] != "off") throw ControlError("stall takes on or off");
+             slot.setStalled(w[2] == "on");
+             return slot.name() + " stall " + w[2] + "\n";
+         }},
+        {"fail", "N COUNT", "the next COUNT transfers of device N answer with a stall", 2,
+         [](Simulator& sim, const Words& w) {
+             auto& slot = deviceArg(sim, w[1]);
+             auto count = number(w[2], "count");
+             if (count > 0xFFFFFFFF) throw ControlError("count too large");
+             slot.failNext(static_cast<unsigned>(count));
+             return slot.name() + " fails the next " + w[2] + " transfers\n";
+         }},
+        {"log", "N", "transfer log of device N, oldest first", 1,
+         [](Simulator& sim, const Words& w) { return deviceArg(sim, w[1]).log().text(); }},
+        {"clear-log", "N", "empties the transfer log of device N", 1,
+         [](Simulator& sim, const Words& w) {
+             deviceArg(sim, w[1]).log().clear();
+             return std::string();
+         }},
+        {"violations", "N", "strict-mode findings of device N, one per line", 1,
+         [](Simulator& sim, const Words& w) { return deviceArg(sim, w[1]).findings().text(); }},
+        {"clear-violations", "N", "empties the findings list of device N", 1,
+         [](Simulator& sim, const Words& w) {
+             deviceArg(sim, w[1]).findings().clear();
+             return std::string();
+         }},
+        {"regs", "N", "non-zero registers of device N as reg=value (hex)", 1,
+         [](Simulator& sim, const Words& w) {
+             return withModel(deviceArg(sim, w[1]), [](SimDevice& m) {
+                 std::string text;
+                 for (auto [reg, value] : m.nonZeroRegisters()) text += registerLine(m, reg, value);
+                 return text;
+             });
+         }},
+        {"reg", "N R", "value of register R (hex)", 2,
+         [](Simulator& sim, const Words& w) {
+             auto reg = number(w[2], "register");
+             return withModel(deviceArg(sim, w[1]), [reg](SimDevice& m) {
+                 if (reg >= m.registerCount()) throw ControlError("no register " + std::to_string(reg));
+                 char text[16];
+                 std::snprintf(text, sizeof text, "0x%04x\n", m.readRegister(static_cast<unsigned>(reg)));
+                 return std::string(text);
+             });
+         }},
+        {"set-reg", "N R V", "sets register R to V", 3,
+         [](Simulator& sim, const Words& w) {
+             auto reg = number(w[2], "register");
+             auto value = number(w[3], "value");
+             return withModel(deviceArg(sim, w[1]), [reg, value](SimDevice& m) {
+                 if (reg >= m.registerCount() || value > 0xFFFF) throw ControlError("register or value out of range");
+                 m.writeRegister(static_cast<unsigned>(reg), static_cast<unsigned>(value));
+                 return registerLine(m, static_cast<unsigned>(reg), m.readRegister(static_cast<unsigned>(reg)));
+             });
+         }},
+        {"levels", "N", "level channels ever written, as channel=value (decimal)", 1,
+         [](Simulator& sim, const Words& w) {
+             return withModel(deviceArg(sim, w[1]), [](SimDevice& m) {
+                 std::string text;
+                 for (auto [channel, value] : m.levels())
+                     text += std::to_string(channel) + "=" + std::to_string(value) + "\n";
+                 return text;
+             });
+         }},
+        {"hold", "N", "the simulator holds device N, so clients find it busy", 1,
+         [](Simulator& sim, const Words& w) {
+             auto& slot = deviceArg(sim, w[1]);
+             if (!slot.hold()) throw ControlError("device " + w[1] + " is held by a client");
+             return slot.name() + " held\n";
+         }},
+        {"release", "N", "ends the simulator's hold of device N", 1,
+         [](Simulator& sim, const Words& w) {
+             auto& slot = deviceArg(sim, w[1]);
+             if (!slot.release()) throw ControlError("the simulator does not hold device " + w[1]);
+             return slot.name() + " released\n";
+         }},
+        {"mem", "N ADDR LEN", "emulation memory as hex (bit 31 of ADDR: chip slot 1), LEN <= 1 MiB", 3,
+         [](Simulator& sim, const Words& w) {
+             auto address = number(w[2], "address");
+             auto length = number(w[3], "length");
+             if (length > (1u << 20)) throw ControlError("at most 1 MiB at a time");
+             return withModel(deviceArg(sim, w[1]), [&](SimDevice& m) { return hexDump(m.readMemory(address, length)); });
+         }},
+        {"flash", "N ADDR LEN", "on-board (serial) flash as hex, LEN <= 2 MiB", 3,
+         [](Simulator& sim, const Words& w) {
+             auto address = number(w[2], "address");
+             auto length = number(w[3], "length");
+             if (address >= (2u << 20) || length > (2u << 20)) throw ControlError("the flash holds 2 MiB");
+             return withModel(deviceArg(sim, w[1]), [&](SimDevice& m) {
+                 return hexDump(m.readFlash(static_cast<uint32_t>(address), static_cast<uint32_t>(length)));
+             });
+         }},
+        {"table", "N NAME [SLOT]", "device state: sfdp/protect SLOT (hex words), rpmc (hex), boot, log-triggers", 2,
+         nullptr},
+    };
+    return table;
+}
+
+std::string runTable(Simulator& sim, const Words& w) {
+    if (w.size() < 3 || w.size() > 4) throw ControlError("usage: table N NAME [SLOT]");
+    unsigned slot = w.size() == 4 ? static_cast<unsigned>(number(w[3], "slot")) : 0;
+    return withModel(deviceArg(sim, w[1]), [&](SimDevice& m) { return m.dumpTable(w[2], slot); });
+}
+
+}  // namespace
+
+std::vector<std::string> splitWords(const std::string& line) {
+    std::istringstream in(line);
+    std::vector<std::string> words;
+    for (std::string word; in >> word;) words.push_back(word);
+    return words;
+}
+
+std::string runControlCommand(Simulator& simulator, const std::vector<std::string>& words) {
+    if (words.empty()) throw ControlError("empty command");
+    if (words[0] == "help") return controlCommandHelp();
+    if (words[0] == "table") return runTable(simulator, words);
+    for (const auto& command : commands()) {
+        if (words[0] != command.name || !command.run) continue;
+        if (words.size() != command.argumentCount + 1)
+            throw ControlError(std::string("usage: ") + command.name + " " + command.arguments);
+        return command.run(simulator, words);
+    }
+    throw ControlError("unknown command: " + words[0]);
+}
+
+std::string controlCommandHelp() {
+    std::string text;
+    for (const auto& command : commands()) {
+        std::string head = std::string(command.name) + (*command.arguments ? " " : "") + command.arguments;
+        head.resize(std::max<size_t>(head.size() + 1, 22), ' ');
+        text += "  " + head + command.meaning + "\n";
+    }
+    return text;
+}
+
+}  // namespace zel::sim
