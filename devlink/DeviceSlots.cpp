@@ -1,0 +1,54 @@
+#include "DeviceSlots.h"
+
+#include <utility>
+
+namespace zel::devlink {
+
+DeviceSlots::DeviceSlots(TransportFactory makeTransport) : makeTransport_(std::move(makeTransport)) {}
+
+DeviceSlots& DeviceSlots::process() {
+    static DeviceSlots slots([] { return transport::makeTransport(); });
+    return slots;
+}
+
+int DeviceSlots::enumerate() {
+    releaseAll();
+    currentIndex_ = 0;
+    if (!transport_) transport_ = makeTransport_();
+    if (!transport_) return 0;
+
+    auto entries = transport_->enumerate(kEmulatorVendorId, kEmulatorProductId);
+    // Devices beyond the table have no slot index and stay closed.
+    if (entries.size() > slots_.size()) entries.resize(slots_.size());
+    for (size_t i = 0; i < entries.size(); ++i) {
+        slots_[i] = std::move(entries[i].handle);
+        if (slots_[i]) ++openCount_;
+    }
+    chooseCurrentIndex(entries.size());
+    return static_cast<int>(openCount_);
+}
+
+// With exactly one emulator opened among several present (others held elsewhere), that one
+// becomes the default; otherwise callers pass explicit indices and the default is 0.
+void DeviceSlots::chooseCurrentIndex(size_t enumerated) {
+    currentIndex_ = 0;
+    if (openCount_ != 1 || enumerated <= 1) return;
+    for (int i = 0; i < kSlotCount; ++i) {
+        if (slots_[i]) {
+            currentIndex_ = static_cast<uint8_t>(i);
+            return;
+        }
+    }
+}
+
+void DeviceSlots::releaseAll() {
+    for (auto& slot : slots_) slot.reset();
+    openCount_ = 0;
+}
+
+transport::DeviceHandle* DeviceSlots::device(int index) const {
+    if (index < 0 || index >= kSlotCount) return nullptr;
+    return slots_[static_cast<size_t>(index)].get();
+}
+
+}  // namespace zel::devlink

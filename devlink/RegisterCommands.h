@@ -1,0 +1,39 @@
+// FPGA register access and run control of one device.
+#pragma once
+
+#include "CommandChannel.h"
+
+#include <cstdint>
+#include <optional>
+
+namespace zel::devlink {
+
+namespace reg {
+inline constexpr uint8_t kRunState = 0x28;     // 1 = emulating
+inline constexpr uint8_t kPinControl = 0x2A;
+inline constexpr uint8_t kLastCommand = 0x2C;
+inline constexpr uint8_t kOperationLog = 0x60;
+inline constexpr uint8_t kPinStatus = 0x90;
+inline constexpr uint16_t kOperationLogOn = 0x15;
+}  // namespace reg
+
+class RegisterCommands {
+public:
+    explicit RegisterCommands(CommandChannel channel) : channel_(channel) {}
+
+    // nullopt when the frame or the reply failed, so that a read-modify-write can refuse to
+    // write back a value it never read.
+    std::optional<uint16_t> read(uint8_t reg);
+    bool write(uint8_t reg, uint16_t value);
+
+    bool isRunning();
+    // Idempotent: the run register is read first and written only when the state must change.
+    void run();
+    void stop();
+    void setOperationLog();
+
+private:
+    CommandChannel channel_;
+};
+
+}  // namespace zel::devlink
