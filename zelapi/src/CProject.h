@@ -1,0 +1,50 @@
+// The API object: the one process-wide state behind the Cli exports. It is the hyper-terminal
+// receive queue and holds the image buffers and what the last chip-configuration file said.
+#pragma once
+
+#include "CQueue.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace zel::api {
+
+// What the last chip-configuration file read said about the chip.
+struct ChipInformation {
+    std::array<wchar_t, 256> vendorName{};
+    std::array<wchar_t, 100> chipName{};
+    uint32_t voltageMillivolts = 0;
+    uint8_t addressModeFlag = 0;
+    uint8_t qeFlag = 0;
+    uint8_t dieEraseFlag = 0;
+};
+
+class CProject : public CQueue {
+public:
+    static constexpr size_t kStandardBufferSize = 0x4000000;  // 64 MiB
+    static constexpr size_t kLargeBufferSize = 0x10000000;    // 256 MiB, for G2 chips
+
+    CProject() = default;
+
+    // The in-process image buffer; empty until presetImageBuffer.
+    std::span<uint8_t> imageBuffer() { return imageBuffer_; }
+    // Makes the image buffer `size` bytes, every byte 0xFF. On allocation failure it throws
+    // std::bad_alloc and the buffer stays as it was.
+    void presetImageBuffer(size_t size);
+
+    std::vector<uint8_t>& byteVector() { return byteVector_; }
+    ChipInformation& chip() { return chip_; }
+    // Size in bytes of the chip emulated on target 1 and target 2.
+    std::array<uint32_t, 2>& chipSizes() { return chipSizes_; }
+
+private:
+    ChipInformation chip_;
+    std::array<uint32_t, 2> chipSizes_{};
+    std::vector<uint8_t> byteVector_;
+    std::vector<uint8_t> imageBuffer_;
+};
+
+}  // namespace zel::api
