@@ -1,0 +1,53 @@
+// Feeds the lines of a text image file to a record assembler. The block size is a parameter
+// so that tests can make lines straddle block boundaries.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string_view>
+
+#include "image/ImageReader.h"
+#include "image/IntelHexAssembler.h"
+#include "image/ReadErrors.h"
+#include "image/SRecordAssembler.h"
+#include "image/TextLines.h"
+
+namespace zel::image::detail {
+
+template <class Lines, class Assembler>
+ReadResult assembleLines(Lines& lines, Assembler& assembler, std::string_view fileName) {
+    std::string_view line;
+    for (;;) {
+        switch (lines.next(line)) {
+        case LineStatus::Line:
+            if (!assembler.addLine(line, lines.lineNumber())) return assembler.error();
+            break;
+        case LineStatus::End:
+            return assembler.finish();
+        case LineStatus::ReadError:
+            return fileError(ReadFailure::CannotRead, fileName, "read error");
+        }
+    }
+}
+
+// make(fileName, fileSize) builds the assembler once the file is open.
+template <class MakeAssembler>
+ReadResult assembleFile(const std::filesystem::path& path, size_t blockSize, MakeAssembler make) {
+    std::string name = displayName(path);
+    auto file = FileHandle::openForReading(path);
+    if (!file.isOpen()) return fileError(ReadFailure::CannotOpen, name, "cannot open the file");
+    auto fileSize = file.regularFileSize();
+    auto assembler = make(name, static_cast<size_t>(fileSize.value_or(0)));
+    // A small file needs no large block; a longer line than expected still grows the buffer.
+    constexpr uint64_t kSmallestBlock = 4096;
+    if (fileSize) blockSize = static_cast<size_t>(std::min<uint64_t>(blockSize, std::max(*fileSize + 1, kSmallestBlock)));
+    FileLines lines(file, blockSize);
+    return assembleLines(lines, assembler, name);
+}
+
+ReadResult readIntelHexBlocks(const std::filesystem::path& path, const WarningSink& warn, size_t blockSize);
+ReadResult readSRecordBlocks(const std::filesystem::path& path, size_t blockSize);
+
+}  // namespace zel::image::detail

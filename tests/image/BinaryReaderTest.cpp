@@ -1,0 +1,78 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include "ImageTestSupport.h"
+#include "image/ImageReader.h"
+
+namespace zel::image {
+namespace {
+
+using namespace ::testing;
+using namespace support;
+
+TEST(BinaryReader, ReadsTheWholeFile) {
+    support::ScratchFolder folder;
+    auto bytes = support::randomBytes(3 * 1024 * 1024 + 5, 21);
+    writeFile(folder / "fw.bin", bytes);
+    auto result = readBinary(folder / "fw.bin");
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result.image(), bytes);
+}
+
+TEST(BinaryReader, EmptyFileIsADistinctFailure) {
+    support::ScratchFolder folder;
+    writeFile(folder / "empty.bin", std::string());
+    auto result = readBinary(folder / "empty.bin");
+    ASSERT_FALSE(result);
+    EXPECT_EQ(result.error().failure, ReadFailure::EmptyFile);
+    EXPECT_THAT(result.error().message, HasSubstr("empty.bin"));
+}
+
+TEST(BinaryReader, MissingFileCannotBeOpened) {
+    support::ScratchFolder folder;
+    auto result = readBinary(folder / "missing.bin");
+    ASSERT_FALSE(result);
+    EXPECT_EQ(result.error().failure, ReadFailure::CannotOpen);
+}
+
+TEST(BinaryReader, TextNamesWithoutTheirExtensionLoadRaw) {
+    support::ScratchFolder folder;
+    writeFile(folder / "image.hex.bak", std::string(":00000001FF\n"));
+    auto result = readImage((folder.path() / "image.hex.bak").wstring());
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result.image().size(), 12u);
+}
+
+TEST(BinaryReader, StreamsThatAreNotRegularFilesAreReadToTheirEnd) {
+    // A pipe has no size up front; the reader grows its buffer as data arrive.
+    support::ScratchFolder folder;
+    auto bytes = support::randomBytes(2 * 1024 * 1024 + 3, 8);
+    writeFile(folder / "data", bytes);
+    auto fifo = folder / "fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::string command = "cat '" + (folder / "data").string() + "' > '" + fifo.string() + "' &";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    auto result = readBinary(fifo);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result.image(), bytes);
+}
+
+TEST(BinaryPrefix, ReportsTheWholeSizeAndReadsOnlyTheLimit) {
+    support::ScratchFolder folder;
+    auto bytes = support::randomBytes(100000, 4);
+    writeFile(folder / "big.bin", bytes);
+    auto prefix = readBinaryPrefix(folder / "big.bin", 4096);
+    ASSERT_TRUE(prefix);
+    EXPECT_EQ(prefix->fileSize, 100000u);
+    EXPECT_EQ(prefix->bytes, Image(bytes.begin(), bytes.begin() + 4096));
+
+    auto whole = readBinaryPrefix(folder / "big.bin", 1 << 20);
+    ASSERT_TRUE(whole);
+    EXPECT_EQ(whole->bytes, bytes);
+    EXPECT_FALSE(readBinaryPrefix(folder / "missing.bin", 10));
+}
+
+}  // namespace
+}  // namespace zel::image
