@@ -15,7 +15,11 @@ struct CommandEntry {
 
 constexpr CommandEntry kCommandTable[] = {
     {ZELMOR_CMD_CHIP_CONFIG, &chipConfigCommand},
+    {ZELMOR_CMD_MEMORY_WRITE, &writeMemoryCommand},
+    {ZELMOR_CMD_MEMORY_READ, &readMemoryCommand},
     {ZELMOR_CMD_FLASH_READ_PAGE, &readFlashPageCommand},
+    {ZELMOR_CMD_MEMORY_READ_AT_ZERO, &readMemoryAtZeroCommand},
+    {ZELMOR_CMD_MEMORY_WRITE_AT_ZERO, &writeMemoryAtZeroCommand},
     {ZELMOR_CMD_ACCEPTED_B8, &acceptWithoutTransfer},
     {ZELMOR_CMD_ACCEPTED_B9, &acceptWithoutTransfer},
 };

@@ -36,6 +36,10 @@ long dispatchCommand(DeviceSlots& slots, const CommandRequest& request);
 // Handlers, defined with their command family.
 long acceptWithoutTransfer(CommandContext& context);  // 0xB8, 0xB9
 long readFlashPageCommand(CommandContext& context);   // 0xB2
-long chipConfigCommand(CommandContext& context);      // 4
+long writeMemoryCommand(CommandContext& context);       // 0x55
+long readMemoryCommand(CommandContext& context);        // 0xAA
+long writeMemoryAtZeroCommand(CommandContext& context); // 0xC2
+long readMemoryAtZeroCommand(CommandContext& context);  // 0xC1
+long chipConfigCommand(CommandContext& context);        // 4
 
 }  // namespace zel::devlink

@@ -16,6 +16,9 @@
 enum _COMMAND : int {
     ZELMOR_CMD_FIRMWARE_UPDATE = 0x02,       // arg: wchar_t* folder or container path
     ZELMOR_CMD_CHIP_CONFIG = 0x04,           // arg: wchar_t* .cfg path; value1: chip slot
+    // Emulation memory (bit 31 of the address: chip slot 1, sent as given): one frame and one
+    // bulk transfer. Writes give 1 when both went out (no data follows a failed frame); reads
+    // give 1 only when the whole block came back.
     ZELMOR_CMD_MEMORY_WRITE = 0x55,          // arg: data; value1: address; value2: length
     ZELMOR_CMD_MEMORY_READ = 0xAA,           // arg: buffer; value1: address; value2: length
     ZELMOR_CMD_FLASH_ERASE = 0xB1,           // on-board flash

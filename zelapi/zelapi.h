@@ -8,9 +8,12 @@
 // `index` is the device index: the position of an emulator in the last enumeration.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "Export.h"
+#include "vm_mgr.h"
 
 extern "C" {
 
@@ -53,7 +56,115 @@ ZEL_EXPORT uint8_t* CliGetDLLBuffer();
 // address again with CliGetDLLBuffer); without it nothing changes. `index` is not used.
 ZEL_EXPORT void CliDoSetZelmorProType(bool large, int index);
 
+// ---- Chip configuration ---------------------------------------------------------------------
+// A .cfg file is used only when it can be read, holds at least its 32-byte header and, with the
+// "Vcfg" magic, its name, voltage and option offsets lie inside it; otherwise these exports change
+// no output and send nothing.
+
+// From a file with the magic: vendor name (kZelVendorNameChars characters with the terminator),
+// chip name (kZelChipNameChars), chip size in bytes, supply voltage in millivolts and the
+// address-mode flag (1 = the chip keeps one addressing mode). Initialised, it also becomes the
+// chip information the option exports use. Works also when not initialised, then filling only
+// vendor, chip and chipSize. A file without the magic changes nothing. Null outputs are skipped.
+ZEL_EXPORT void CliGetConfigFileInfo(const wchar_t* cfgPath, wchar_t* vendor, wchar_t* chip, uint32_t* chipSize,
+                                     uint32_t* voltage, uint8_t* addrModeFlag);
+// 1 when the file carries an SFDP table (the "SFDP" marker at offset 180), else 0.
+ZEL_EXPORT uint8_t CliGetConfigFileSFDP(const wchar_t* cfgPath);
+// Makes target 1 (target2 false) or target 2 of device `index` impersonate the file's chip:
+// updates the chip information, has the device link apply the file, records the chip size of that
+// target and empties the read-back vector. A chip whose name holds a path separator or ".." is
+// refused as unsupported.
+ZEL_EXPORT void CliSetChipType(const wchar_t* cfgPath, bool target2, int index);
+// Register 0x4F: 0x10 for a chip with the address-mode flag, else 0 (threeByte) or 1 (4-byte).
+ZEL_EXPORT void CliSetAddrLen(bool threeByte, int index);
+// Register 0x4D: 1 when the last file read has the QE flag, else 0.
+ZEL_EXPORT void CliSetSetQEbit(int index);
+// Register 0x3B: 1 when the last file read has the die-erase flag, else 0.
+ZEL_EXPORT void CliSetDieEraseSize(int index);
+
+// ---- Image files and buffers ------------------------------------------------------------------
+// Raw binary, Intel HEX (*.hex) or Motorola S-record (*.s19), chosen by the file name's extension
+// (any case). The image of a text file starts at the lowest address the file fills; gaps read
+// 0xFF. The checksum is the 32-bit sum of the image's bytes. Record checksums are verified: a bad
+// or malformed record fails the load. A load that fails (unreadable, empty, malformed, too large)
+// copies nothing and changes no output except as stated; CliGetLastImageError says why.
+
+// Loads the file into the in-process buffer at bufferOffset and stores its size and checksum.
+// An image of more than 0x4000000 bytes (0x10000000 with `large`), or more than the buffer holds
+// from bufferOffset, stores only its size. Returns the in-process buffer's address in every
+// case (null when not initialised).
+ZEL_EXPORT uint8_t* CliLoadFileToDLLBuffer(const wchar_t* path, uint32_t* checksum, uint32_t* size,
+                                           uint32_t bufferOffset, bool large);
+// Loads at most `capacity` bytes of the file into a host buffer. *size is the whole image's size
+// (a raw file's size even when it is larger than capacity); the checksum of a raw file covers the
+// bytes stored, that of a text file the whole image. A raw file always gets a fresh buffer whose
+// handle replaces *host (the old buffer is freed); a text file is written into *host when it is
+// not 0. The two middle arguments are not used. 1 when loaded.
+ZEL_EXPORT bool CliLoadFileToDLLBuffer_ptr(const wchar_t* path, vm_ptr_t* host, uint32_t* checksum,
+                                           uint32_t* size, uint32_t unused1, bool unused2, uint32_t capacity);
+// Empties the byte vector and loads the file into it; returns the byte vector (left empty, with
+// the outputs unchanged, when the load fails).
+ZEL_EXPORT const std::vector<uint8_t>* CliOpenFile(const wchar_t* path, uint32_t* checksum, uint32_t* size);
+// As CliLoadFileToDLLBuffer_ptr, but every format gets a fresh host buffer.
+ZEL_EXPORT bool CliOpenFile_ptr(const wchar_t* path, vm_ptr_t* host, uint32_t* checksum, uint32_t* size,
+                                uint32_t capacity);
+// Size and checksum of the file's image; 0 and 0 (and false) when it cannot be loaded.
+ZEL_EXPORT bool CliFileCheckSum(const wchar_t* path, uint32_t* checksum, uint32_t* size);
+// Writes the bytes in the format the path's extension selects; false when the file cannot be
+// written.
+ZEL_EXPORT bool CliSaveBufferToFile(const std::vector<uint8_t>* data, const wchar_t* path);
+// Empties the byte vector and releases its storage.
+ZEL_EXPORT void CliClearFileBuff();
+// Why the last image-file export failed, as UTF-8 text naming the file (and the line of a bad
+// record); empty when it succeeded. Valid until the next image-file export. Null when not
+// initialised.
+ZEL_EXPORT const char* CliGetLastImageError();
+
+// ---- Download, read-back and verify ------------------------------------------------------------
+// dwAdr: bit 31 selects target 2, the rest is the offset inside the target; it goes to the device
+// as given on both generations (isZelmorProG2 is accepted and not needed). The target's chip size
+// is the one CliSetChipType recorded. Result byte: 1 done; 0 a transfer failed, the source or
+// destination buffer cannot hold the range, or verify found a difference; 2 the start (for a
+// read-back: the range) lies beyond the chip; 3 the data would run past the chip end without
+// truncation. Nothing is sent when the result is 2, 3, or 0 for a buffer that cannot hold the
+// range. A null bResult does nothing.
+
+// Downloads dwLdth bytes of the in-process buffer from dwBuffAddr to the target at dwAdr.
+// boNoChangeContent: the rest of the memory is kept (the 1 MiB blocks the image touches are read
+// where it covers them partly and written back whole; a block read that fails writes nothing);
+// otherwise the whole chip is written, bFillMask outside the image. boTruncate: data past the
+// chip end are dropped instead of giving 3.
+ZEL_EXPORT void CliDownloadDLLBufferToZelmorPro(bool boNoChangeContent, uint8_t bFillMask, uint32_t dwAdr,
+                                                uint32_t dwLdth, uint32_t dwBuffAddr, bool boTruncate,
+                                                uint8_t* bResult, bool isZelmorProG2, size_t USBIndex);
+// The same from the host buffer *ptr (which must hold dwBuffAddr + the bytes sent).
+ZEL_EXPORT void CliDownloadDLLBufferToZelmorPro_ptr(vm_ptr_t* ptr, bool boNoChangeContent, uint8_t bFillMask,
+                                                    uint32_t dwAdr, uint32_t dwLdth, uint32_t dwBuffAddr,
+                                                    bool boTruncate, uint8_t* bResult, bool isZelmorProG2,
+                                                    size_t USBIndex);
+// Compares min(dwLdth, chip end - start) bytes of the target at dwAdr with the in-process buffer
+// from dwBuffAddr; every byte compared is read from the device. Never gives 3.
+ZEL_EXPORT void CliZelmorProVerify(uint32_t dwAdr, uint32_t dwLdth, uint32_t dwBuffAddr, uint8_t* bResult,
+                                   bool isZelmorProG2, size_t USBIndex);
+// The same against the host buffer *ptr, reading the device in transfers of at most 64 MiB.
+ZEL_EXPORT void CliZelmorProVerify_ptr(vm_ptr_t* ptr, uint32_t dwAdr, uint32_t dwLdth, uint32_t dwBuffAddr,
+                                       uint8_t* bResult, bool isZelmorProG2, size_t USBIndex);
+// Reads dwLdth bytes of the current device's target at dwAdr into the in-process buffer from
+// offset 0.
+ZEL_EXPORT void CliReadFromZelmorPro(uint32_t dwAdr, uint32_t dwLdth, uint8_t* bResult);
+// Reads min(dwLdth, capacity) bytes of the current device's target into the host buffer *ptr
+// from offset 0 (the caller allocates it).
+ZEL_EXPORT void CliReadFromZelmorPro_ptr(vm_ptr_t* ptr, uint32_t dwAdr, uint32_t dwLdth, uint32_t capacity,
+                                         uint8_t* bResult);
+// Reads dwLdth bytes of the target at dwAdr into the byte vector, which then holds exactly them
+// (it is empty when the read fails); returns the byte vector (null when not initialised).
+ZEL_EXPORT const std::vector<uint8_t>* CliReadFromZelmorProvector(uint32_t dwAdr, uint32_t dwLdth, uint8_t* bResult,
+                                                                 bool isZelmorProG2, size_t USBIndex);
+
 }  // extern "C"
 
 // Size, in characters with the terminator, of the product-name buffer of CliGetProductInfo.
 inline constexpr int kZelProductNameChars = 256;
+// Sizes, in characters with the terminator, of the name buffers of CliGetConfigFileInfo.
+inline constexpr int kZelVendorNameChars = 256;
+inline constexpr int kZelChipNameChars = 100;

@@ -1,5 +1,6 @@
 #include "control/ControlCommands.h"
 
+#include "control/SlotView.h"
 #include "core/BoundedLock.h"
 #include "core/DataRecorder.h"
 #include "server/Simulator.h"
@@ -88,6 +89,19 @@ std::string status(Simulator& sim) {
 }
 
 std::string hexDump(std::vector<uint8_t> bytes) { return toHex(bytes) + "\n"; }
+
+// Emulation memory: 32-bit addresses, bit 31 selects the chip slot.
+uint64_t memoryAddress(const std::string& word) {
+    auto address = number(word, "address");
+    if (address > 0xFFFFFFFF) throw ControlError("memory addresses are 32-bit");
+    return address;
+}
+
+uint64_t memoryLength(const std::string& word) {
+    auto length = number(word, "length");
+    if (length > (uint64_t{256} << 20)) throw ControlError("at most 256 MiB at a time");
+    return length;
+}
 
 const std::vector<Command>& commands() {
     static const std::vector<Command> table = {
@@ -192,6 +206,30 @@ const std::vector<Command>& commands() {
              if (length > (1u << 20)) throw ControlError("at most 1 MiB at a time");
              return withModel(deviceArg(sim, w[1]), [&](SimDevice& m) { return hexDump(m.readMemory(address, length)); });
          }},
+        {"fill", "N ADDR LEN BYTE", "sets emulation memory to BYTE (bit 31 of ADDR: chip slot 1), LEN <= 256 MiB", 4,
+         [](Simulator& sim, const Words& w) {
+             auto address = memoryAddress(w[2]);
+             auto length = memoryLength(w[3]);
+             auto value = number(w[4], "byte");
+             if (value > 0xFF) throw ControlError("a byte is 0..0xff");
+             return withModel(deviceArg(sim, w[1]), [&](SimDevice& m) {
+                 m.fillMemory(address, length, static_cast<uint8_t>(value));
+                 return std::string();
+             });
+         }},
+        {"digest", "N ADDR LEN", "digest of emulation memory as the transfer log shows it (16 hex digits), LEN <= 256 MiB", 3,
+         [](Simulator& sim, const Words& w) {
+             auto address = memoryAddress(w[2]);
+             auto length = memoryLength(w[3]);
+             return withModel(deviceArg(sim, w[1]), [&](SimDevice& m) {
+                 char text[24];
+                 std::snprintf(text, sizeof text, "%016llx\n",
+                               static_cast<unsigned long long>(m.memoryDigest(address, length)));
+                 return std::string(text);
+             });
+         }},
+        {"corrupt", "N [OFFSET]", "the next memory write of device N stores the byte at OFFSET (default 0) of its data inverted", 1,
+         nullptr},
         {"flash", "N ADDR LEN", "on-board (serial) flash as hex, LEN <= 2 MiB", 3,
          [](Simulator& sim, const Words& w) {
              auto address = number(w[2], "address");
@@ -201,10 +239,29 @@ const std::vector<Command>& commands() {
                  return hexDump(m.readFlash(static_cast<uint32_t>(address), static_cast<uint32_t>(length)));
              });
          }},
+        {"slot", "N S", "chip slot S (0/1) of device N: its registers 0x00-0x6f (slot 1: device 0x70-0xdf), levels, tables", 2,
+         [](Simulator& sim, const Words& w) {
+             auto slot = number(w[2], "chip slot");
+             return withModel(deviceArg(sim, w[1]), [slot](SimDevice& m) {
+                 if (slot > 1) throw ControlError("chip slot 0 or 1");
+                 return describeChipSlot(m, static_cast<unsigned>(slot));
+             });
+         }},
         {"table", "N NAME [SLOT]", "device state: sfdp/protect SLOT (hex words), rpmc (hex), boot, log-triggers", 2,
          nullptr},
     };
     return table;
+}
+
+std::string runCorrupt(Simulator& sim, const Words& w) {
+    if (w.size() < 2 || w.size() > 3) throw ControlError("usage: corrupt N [OFFSET]");
+    const uint64_t offset = w.size() == 3 ? number(w[2], "offset") : 0;
+    auto& slot = deviceArg(sim, w[1]);
+    withModel(slot, [offset](SimDevice& m) {
+        m.corruptNextMemoryWrite(offset);
+        return 0;
+    });
+    return slot.name() + " corrupts its next memory write\n";
 }
 
 std::string runTable(Simulator& sim, const Words& w) {
@@ -226,6 +283,7 @@ std::string runControlCommand(Simulator& simulator, const std::vector<std::strin
     if (words.empty()) throw ControlError("empty command");
     if (words[0] == "help") return controlCommandHelp();
     if (words[0] == "table") return runTable(simulator, words);
+    if (words[0] == "corrupt") return runCorrupt(simulator, words);
     for (const auto& command : commands()) {
         if (words[0] != command.name || !command.run) continue;
         if (words.size() != command.argumentCount + 1)

@@ -48,6 +48,18 @@ public:
     virtual std::map<unsigned, unsigned> levels() const { throw Unsupported("this device has no level channels"); }
     virtual std::vector<uint8_t> readMemory(uint64_t address, uint64_t length) const = 0;
     virtual std::vector<uint8_t> readFlash(uint32_t address, uint32_t length) const = 0;
+    // Emulation memory at a 32-bit address (bit 31: chip slot 1).
+    virtual void fillMemory(uint64_t address, uint64_t length, uint8_t value) {
+        throw Unsupported("this device has no emulation memory to fill");
+    }
+    // The transfer-log digest of what reading the memory would return.
+    virtual uint64_t memoryDigest(uint64_t address, uint64_t length) const {
+        throw Unsupported("this device has no emulation memory to digest");
+    }
+    // The byte at `offset` in the data phase of the next memory write is stored inverted.
+    virtual void corruptNextMemoryWrite(uint64_t offset) {
+        throw Unsupported("this device has no emulation memory to corrupt");
+    }
     // A named block of device state (tables, RPMC block, ...) as hex words or bytes.
     virtual std::string dumpTable(const std::string& name, unsigned slot) const {
         throw Unsupported("this device has no table " + name);

@@ -38,6 +38,16 @@ void SparseMemory::write(uint64_t address, std::span<const uint8_t> bytes) {
     }
 }
 
+void SparseMemory::fill(uint64_t address, uint64_t length, uint8_t value) {
+    while (length > 0) {
+        auto offset = address % kBlockSize;
+        auto n = std::min(length, kBlockSize - offset);
+        std::memset(blockFor(address / kBlockSize) + offset, value, n);
+        address += n;
+        length -= n;
+    }
+}
+
 void SparseMemory::read(uint64_t address, std::span<uint8_t> into) const {
     while (!into.empty()) {
         auto offset = address % kBlockSize;

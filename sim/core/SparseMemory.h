@@ -22,6 +22,8 @@ public:
     // into the blocks; false when the client went away part way.
     bool writeFrom(uint64_t address, uint64_t length, OutData& data);
     void write(uint64_t address, std::span<const uint8_t> bytes);
+    // Sets [address, address + length) (inside the memory) to value.
+    void fill(uint64_t address, uint64_t length, uint8_t value);
     void read(uint64_t address, std::span<uint8_t> into) const;
     // Appends [address, address + length) to a reply without copying.
     void appendTo(uint64_t address, uint64_t length, InData& reply) const;

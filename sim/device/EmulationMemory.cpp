@@ -1,6 +1,7 @@
 #include "device/EmulationMemory.h"
 
 #include "device/ReplyQueue.h"
+#include "simwire/DataDigest.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -52,15 +53,38 @@ std::vector<uint8_t> EmulationMemory::read(Location at, uint64_t length) const {
     return bytes;
 }
 
+void EmulationMemory::fill(Location at, uint64_t length, uint8_t value) {
+    slots_[at.slot].fill(at.offset, inside(at.offset, length), value);
+}
+
+uint64_t EmulationMemory::digest(Location at, uint64_t length) const {
+    InData bytes;  // pieces point into the memory: nothing is copied
+    appendTo(at, length, bytes);
+    simwire::DataDigest digest;
+    for (auto piece : bytes.parts()) digest.update(piece);
+    return digest.value();
+}
+
+void EmulationMemory::applyCorruption(Location phaseStart, uint64_t pieceOffset, uint64_t pieceLength) {
+    if (!corruptAt_ || *corruptAt_ < pieceOffset || *corruptAt_ - pieceOffset >= pieceLength) return;
+    const Location at{phaseStart.slot, phaseStart.offset + *corruptAt_};
+    corruptAt_.reset();
+    if (inside(at.offset, 1) == 0) return;
+    uint8_t byte = 0;
+    slots_[at.slot].read(at.offset, std::span(&byte, 1));
+    byte = static_cast<uint8_t>(~byte);
+    slots_[at.slot].write(at.offset, std::span(&byte, 1));
+}
+
 void EmulationMemory::clear() {
     for (auto& slot : slots_) slot.clear();
 }
 
 void EmulationMemory::install(CommandTable& table) {
     table.onData(0x40, [this](const Frame& f, OutData& data, uint64_t length, uint64_t offset, CommandContext&) {
-        auto at = locate(f.number(1, 4));
-        at.offset += offset;
-        write(at, length, data);
+        const auto start = locate(f.number(1, 4));
+        write({start.slot, start.offset + offset}, length, data);
+        applyCorruption(start, offset, length);
     });
     table.onFrame(0x41, [this](const Frame& f, CommandContext& context) {
         if (auto length = f.number(5, 4); length > 0)

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace zel::sim {
@@ -31,6 +32,13 @@ public:
     // Bytes beyond the slot's memory read 0xFF.
     void appendTo(Location at, uint64_t length, InData& reply) const;
     std::vector<uint8_t> read(Location at, uint64_t length) const;
+    // Bytes beyond the slot's memory are not kept, as for a write.
+    void fill(Location at, uint64_t length, uint8_t value);
+    // The transfer-log digest (simwire/DataDigest.h) of the bytes a read would return.
+    uint64_t digest(Location at, uint64_t length) const;
+    // Fault injection: the byte at `offset` in the data phase of the next memory write that
+    // reaches that far is stored inverted, as a flipped bit on the way would leave it.
+    void corruptNextWrite(uint64_t offset) { corruptAt_ = offset; }
     void clear();
 
     void install(CommandTable& table);
@@ -41,7 +49,10 @@ private:
         return offset >= kSlotSize ? 0 : std::min(length, kSlotSize - offset);
     }
 
+    void applyCorruption(Location phaseStart, uint64_t pieceOffset, uint64_t pieceLength);
+
     Findings& findings_;
+    std::optional<uint64_t> corruptAt_;  // offset in the next write's data phase
     std::array<SparseMemory, 2> slots_{SparseMemory(kSlotSize), SparseMemory(kSlotSize)};
 };
 

@@ -92,6 +92,16 @@ std::vector<uint8_t> FrameDevice::readMemory(uint64_t address, uint64_t length) 
     return memory_.read(EmulationMemory::locate(static_cast<uint32_t>(address)), length);
 }
 
+void FrameDevice::fillMemory(uint64_t address, uint64_t length, uint8_t value) {
+    if (address > 0xFFFFFFFF) throw std::out_of_range("memory addresses are 32-bit");
+    memory_.fill(EmulationMemory::locate(static_cast<uint32_t>(address)), length, value);
+}
+
+uint64_t FrameDevice::memoryDigest(uint64_t address, uint64_t length) const {
+    if (address > 0xFFFFFFFF) throw std::out_of_range("memory addresses are 32-bit");
+    return memory_.digest(EmulationMemory::locate(static_cast<uint32_t>(address)), length);
+}
+
 std::vector<uint8_t> FrameDevice::readFlash(uint32_t address, uint32_t length) const {
     std::vector<uint8_t> bytes(length);
     flash_.read(address, bytes);

@@ -43,6 +43,9 @@ public:
     std::map<unsigned, unsigned> levels() const override { return levels_.values(); }
     std::vector<uint8_t> readMemory(uint64_t address, uint64_t length) const override;
     std::vector<uint8_t> readFlash(uint32_t address, uint32_t length) const override;
+    void fillMemory(uint64_t address, uint64_t length, uint8_t value) override;
+    uint64_t memoryDigest(uint64_t address, uint64_t length) const override;
+    void corruptNextMemoryWrite(uint64_t offset) override { memory_.corruptNextWrite(offset); }
     std::string dumpTable(const std::string& name, unsigned slot) const override;
 
 private:

@@ -28,6 +28,7 @@ public:
     std::deque<ScriptedIn> inReplies;  // an IN with no scripted reply fails
     int inRequests = 0;
     bool outOk = true;
+    std::deque<bool> outOutcomes;  // per OUT transfer, oldest first; outOk once used up
     std::function<transport::TransferResult(const transport::SetupPacket&, std::span<uint8_t>)> onControl;
     int controlRequests = 0;
     bool* destroyed = nullptr;
@@ -38,7 +39,12 @@ public:
 
     transport::TransferResult bulkOut(uint8_t endpoint, std::span<const uint8_t> data) override {
         sent.push_back({endpoint, {data.begin(), data.end()}});
-        return {outOk, outOk ? data.size() : 0};
+        bool ok = outOk;
+        if (!outOutcomes.empty()) {
+            ok = outOutcomes.front();
+            outOutcomes.pop_front();
+        }
+        return {ok, ok ? data.size() : 0};
     }
     transport::TransferResult bulkIn(uint8_t, std::span<uint8_t> data) override {
         ++inRequests;

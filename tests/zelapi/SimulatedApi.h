@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,10 +16,11 @@ namespace zel::test {
 
 class SimulatedApi : public ::testing::Test {
 protected:
-    void startSimulator(std::vector<std::string> deviceSpecs)
+    void startSimulator(std::vector<std::string> deviceSpecs, std::vector<std::string> options = {},
+                        std::chrono::milliseconds transferTimeout = std::chrono::milliseconds(2000))
     {
-        sim_.emplace(std::move(deviceSpecs));
-        sim_->exportEnvironment();
+        sim_.emplace(std::move(deviceSpecs), std::move(options));
+        sim_->exportEnvironment(transferTimeout);
     }
 
     void TearDown() override

@@ -1,4 +1,6 @@
-// zelinfo: opens the emulator API, prints the emulators it sees and closes the API again.
+// zelinfo: opens the emulator API, prints the emulators it sees, or applies a chip
+// configuration to one of them, and closes the API again.
+#include "ChipApply.h"
 #include "DeviceReport.h"
 #include "zelapi.h"
 
@@ -6,14 +8,19 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
 constexpr const char* kUsage =
     "Usage: zelinfo\n"
+    "       zelinfo --apply CFG --device N [--target 1|2]\n"
     "Prints the number of opened emulators, the current device index and, per emulator, whether\n"
     "it is opened, its firmware and hardware versions, product name and serial number.\n"
+    "With --apply, makes target 1 (default) or 2 of device N (0-based) impersonate the chip of the\n"
+    "chip-configuration file CFG, sets the chip's option registers and prints the chip.\n"
     "Set ZELMOR_SIM to a simulator folder to look at simulated emulators.\n";
 
 void print(const std::string& text)
@@ -54,15 +61,27 @@ void report()
 
 int main(int argc, char** argv)
 {
+    std::optional<zel::info::ApplyRequest> apply;
     if (argc > 1) {
         const bool help = std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0;
-        std::fputs(kUsage, help ? stdout : stderr);
-        return help ? 0 : 2;
+        std::string error;
+        if (!help)
+            apply = zel::info::parseApplyRequest(std::vector<std::string>(argv + 1, argv + argc), error);
+        if (!apply) {
+            if (!error.empty())
+                std::fputs(("zelinfo: " + error + "\n").c_str(), stderr);
+            std::fputs(kUsage, help ? stdout : stderr);
+            return help ? 0 : 2;
+        }
     }
     CliInitialZelmorProDLL();
-    report();
+    int status = 0;
+    if (apply)
+        status = zel::info::applyChipConfig(*apply);
+    else
+        report();
     std::fflush(stdout);
     CliCloseUSBDevice();
     CliCloseZelmorProDLL();
-    return 0;
+    return status;
 }

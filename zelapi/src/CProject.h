@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace zel::api {
@@ -40,11 +42,16 @@ public:
     // Size in bytes of the chip emulated on target 1 and target 2.
     std::array<uint32_t, 2>& chipSizes() { return chipSizes_; }
 
+    // Why the last image-file operation failed; empty when it succeeded.
+    const std::string& imageError() const { return imageError_; }
+    void setImageError(std::string text) { imageError_ = std::move(text); }
+
 private:
     ChipInformation chip_;
     std::array<uint32_t, 2> chipSizes_{};
     std::vector<uint8_t> byteVector_;
     std::vector<uint8_t> imageBuffer_;
+    std::string imageError_;
 };
 
 }  // namespace zel::api
