@@ -28,6 +28,11 @@ zel_install_packages() {
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
+# ccache hits across clones in different folders: paths under the checkout are hashed relative
+# to it and the working directory is not hashed.
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$PWD}"
+export CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-1}"
+
 # Configures (when needed) and builds one build folder. Extra arguments go to cmake;
 # ZEL_TARGETS (space separated) limits the build to those targets.
 zel_build() {
