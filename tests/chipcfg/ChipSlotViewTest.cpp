@@ -66,7 +66,7 @@ TEST_F(SampleOnTwoEmulators, EachTargetHoldsTheChipInItsOwnSlot) {
     // 0x3B die erase off), pin control bit 2 and the idle SPI status.
     EXPECT_EQ(sim.control("slot 0 0"),
               "registers (slot 0 numbering, device register = r + 0x00):\n"
-              "  0x20=0x00ef\n  0x21=0x4015\n  0x2a=0x0004\n  0x2c=0xc000\n  0x32=0x0060\n  0x4f=0x0010\n" +
+              "  0x2a=0x0004\n  0x2c=0xc000\n  0x32=0x0060\n  0x40=0x00ef\n  0x41=0x4015\n  0x42=0x0015\n  0x43=0x0008\n  0x44=0x0007\n  0x4f=0x0010\n" +
                   kSampleLevels + sfdp + protect);
     EXPECT_EQ(sim.control("slot 0 1"),
               "registers (slot 1 numbering, device register = r + 0x70):\n" + kSampleLevels + none);
@@ -75,7 +75,7 @@ TEST_F(SampleOnTwoEmulators, EachTargetHoldsTheChipInItsOwnSlot) {
     // the device as a whole.
     EXPECT_EQ(sim.control("slot 1 1"),
               "registers (slot 1 numbering, device register = r + 0x70):\n"
-              "  0x20=0x00ef\n  0x21=0x4015\n  0x32=0x0060\n" +
+              "  0x32=0x0060\n  0x40=0x00ef\n  0x41=0x4015\n  0x42=0x0015\n  0x43=0x0008\n  0x44=0x0007\n" +
                   kSampleLevels + sfdp + protect);
     EXPECT_EQ(sim.control("slot 1 0"),
               "registers (slot 0 numbering, device register = r + 0x00):\n"

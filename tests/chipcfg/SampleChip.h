@@ -2,9 +2,9 @@
 // a 16 Mbit, 3.3 V serial NOR flash with an SFDP table (JESD216 header and a nine-word basic
 // flash parameter table), a protection table and status-register defaults.
 //
-// Section 1 carries the JEDEC ID (manufacturer in register 0x20, device ID in 0x21), as the
-// writer tests do; the registers that give the emulated chip its identity are fixed with the
-// target model, and the sample follows them when they are.
+// Section 1 carries the emulated chip's identity in the registers of data/catalogue/REGISTERS.md:
+// JEDEC manufacturer (0x40), device word (0x41), log2 of the size (0x42), address-mode flags
+// (0x43: fixed address mode), erase sizes (0x44: 4, 32 and 64 KiB).
 #pragma once
 
 #include "chipcfg/ChipConfigWriter.h"
@@ -44,7 +44,7 @@ inline ChipConfigDescription sampleChipDescription() {
     d.chipSize = 2u << 20;
     d.voltageMillivolts = 3300;
     d.options = {.fixedAddressMode = true, .quadEnable = false, .dieErase = false};
-    d.settings = {{0x20, 0x00EF}, {0x21, 0x4015}};
+    d.settings = {{0x40, 0x00EF}, {0x41, 0x4015}, {0x42, 21}, {0x43, 0x0008}, {0x44, 0x0007}};
     d.levels = {{2, 3000}, {3, 1000}, {4, 3300}};
     d.sfdpWords = wordsFromBytes(sampleSfdpTable());
     d.statusDefaults = {{0x30, 0x0000}, {0x31, 0x0000}, {0x32, 0x0060}};
