@@ -1,0 +1,83 @@
+#include "SfdpReader.h"
+
+namespace zel::catalogue::test {
+namespace {
+
+std::uint32_t le32(std::span<const std::uint8_t> b, std::size_t at) {
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
+}
+
+std::uint32_t bits(std::uint32_t value, unsigned high, unsigned low) {
+    return (value >> low) & ((1u << (high - low + 1)) - 1);
+}
+
+}  // namespace
+
+std::optional<SfdpTableView> readSfdp(std::span<const std::uint8_t> bytes, std::string& why) {
+    if (bytes.size() < 16) {
+        why = "shorter than a header and one parameter header";
+        return std::nullopt;
+    }
+    if (le32(bytes, 0) != 0x50444653) {
+        why = "no \"SFDP\" signature";
+        return std::nullopt;
+    }
+    SfdpTableView view;
+    view.minor = bytes[4];
+    view.major = bytes[5];
+    view.accessProtocol = bytes[7];
+    const std::size_t count = bytes[6] + 1u;
+    if (bytes.size() < 8 + 8 * count) {
+        why = "parameter headers run past the table";
+        return std::nullopt;
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        const auto header = bytes.subspan(8 + 8 * i, 8);
+        SfdpParameter parameter;
+        parameter.id = static_cast<std::uint16_t>(header[7] << 8 | header[0]);
+        parameter.minor = header[1];
+        parameter.major = header[2];
+        const std::size_t dwords = header[3];
+        const std::size_t pointer = header[4] | header[5] << 8 | header[6] << 16;
+        if (pointer % 4 != 0 || pointer + 4 * dwords > bytes.size()) {
+            why = "parameter " + std::to_string(i) + " lies outside the table or is not DWORD-aligned";
+            return std::nullopt;
+        }
+        for (std::size_t d = 0; d < dwords; ++d) parameter.dwords.push_back(le32(bytes, pointer + 4 * d));
+        view.parameters.push_back(std::move(parameter));
+    }
+    return view;
+}
+
+BasicFields basicFields(const std::vector<std::uint32_t>& d) {
+    BasicFields f;
+    if (d.size() < 9) return f;
+    f.uniform4KErase = bits(d[0], 1, 0) == 1;
+    f.erase4KOpcode = static_cast<std::uint8_t>(bits(d[0], 15, 8));
+    f.read112 = bits(d[0], 16, 16);
+    f.addressBytes = bits(d[0], 18, 17);
+    f.read122 = bits(d[0], 20, 20);
+    f.read144 = bits(d[0], 21, 21);
+    f.read114 = bits(d[0], 22, 22);
+    f.densityBytes = (d[1] & 0x80000000u) ? (std::uint64_t{1} << bits(d[1], 30, 0)) / 8
+                                          : (std::uint64_t{d[1]} + 1) / 8;
+    f.opcode144 = static_cast<std::uint8_t>(bits(d[2], 15, 8));
+    f.opcode114 = static_cast<std::uint8_t>(bits(d[2], 31, 24));
+    f.opcode112 = static_cast<std::uint8_t>(bits(d[3], 15, 8));
+    f.opcode122 = static_cast<std::uint8_t>(bits(d[3], 31, 24));
+    for (auto dword : {d[7], d[8]})
+        for (unsigned half = 0; half < 2; ++half) {
+            const auto size = bits(dword, 16 * half + 7, 16 * half);
+            if (size != 0)
+                f.eraseTypes.push_back({1u << size, static_cast<std::uint8_t>(bits(dword, 16 * half + 15, 16 * half + 8))});
+        }
+    if (d.size() >= 16) {
+        f.pageBytes = 1u << bits(d[10], 7, 4);
+        f.quadEnableRequirement = bits(d[14], 22, 20);
+        f.enterFourByteMethods = static_cast<std::uint8_t>(bits(d[15], 31, 24));
+        f.exitFourByteMethods = static_cast<std::uint16_t>(bits(d[15], 23, 14));
+    }
+    return f;
+}
+
+}  // namespace zel::catalogue::test
