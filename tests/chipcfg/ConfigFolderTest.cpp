@@ -8,7 +8,7 @@
 namespace zel::chipcfg {
 namespace {
 
-using test::TempDir;
+using zel::test::TempDir;
 
 TEST(ConfigFolder, ChipNamesLeadToFilesInsideTheirFolder) {
     auto pro = configFilePath("/opt/zel", ProductLine::ZelmorPro, L"X25Q64");

@@ -8,7 +8,7 @@ namespace zel::chipcfg {
 namespace {
 
 using test::CfgBytes;
-using test::TempDir;
+using zel::test::TempDir;
 using test::withHeader;
 
 TEST(ChipConfigReader, DecodesHeaderNamesVoltageAndOptions) {

@@ -8,6 +8,7 @@ namespace zel::chipcfg {
 namespace {
 
 using namespace test;
+using zel::test::TempDir;
 
 // Every section with content: settings, levels, SFDP table, status defaults, protection table.
 CfgBytes fullFile() {

@@ -11,6 +11,7 @@ namespace zel::chipcfg {
 namespace {
 
 using namespace test;
+using zel::test::TempDir;
 
 // An SFDP table's start: signature "SFDP", revision 1.6, one parameter header.
 const std::vector<std::uint16_t> kSfdpWords = {0x4653, 0x5044, 0x0106, 0xFF00, 0x0600, 0x0901, 0x0030, 0xFF00};

@@ -4,7 +4,7 @@
 #include "ZelmorProDll.h"
 #include "chipcfg/CfgBytes.h"
 #include "chipcfg/ChipConfigWire.h"
-#include "chipcfg/TempDir.h"
+#include "TempDir.h"
 #include "support/SimProcess.h"
 #include "text/TextCodec.h"
 
@@ -18,7 +18,7 @@ namespace {
 using zel::chipcfg::test::CfgBytes;
 using zel::chipcfg::test::defaultLevelOps;
 using zel::chipcfg::test::lines;
-using zel::chipcfg::test::TempDir;
+using zel::test::TempDir;
 using zel::chipcfg::test::WireView;
 using zel::chipcfg::test::wireLevel;
 using zel::chipcfg::test::wireOps;

@@ -14,7 +14,7 @@ namespace zel::test {
 class TempDir {
 public:
     TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zel-settings-test-XXXXXX").string();
+        std::string pattern = (std::filesystem::temp_directory_path() / "zel-test-XXXXXX").string();
         if (char* made = ::mkdtemp(pattern.data())) path_ = made;
     }
     ~TempDir() {
