@@ -371,8 +371,8 @@ TEST_F(DevlinkSim, UnplugDuringACallEndsTheCallAndTheDeviceIsGoneUntilReplugged)
     sim->control("replug 0");
     sim->control("stall 0 off");
     EXPECT_EQ(RenumerateZelmorPro(), 1);
-    WriteZelmorProRegister(0x10, 0x0055, 0);
-    EXPECT_EQ(ReadZelmorProRegister(0x10, value, 0), 0x0055);
+    WriteZelmorProRegister(0xE1, 0x0055, 0);
+    EXPECT_EQ(ReadZelmorProRegister(0xE1, value, 0), 0x0055);
 }
 
 }  // namespace
