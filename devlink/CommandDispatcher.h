@@ -36,6 +36,9 @@ long dispatchCommand(DeviceSlots& slots, const CommandRequest& request);
 // Handlers, defined with their command family.
 long acceptWithoutTransfer(CommandContext& context);  // 0xB8, 0xB9
 long readFlashPageCommand(CommandContext& context);   // 0xB2
+long writeFlashPageCommand(CommandContext& context);  // 0xB3
+long eraseFlashCommand(CommandContext& context);      // 0xB1
+long firmwareUpdateCommand(CommandContext& context);  // 2
 long writeMemoryCommand(CommandContext& context);       // 0x55
 long readMemoryCommand(CommandContext& context);        // 0xAA
 long writeMemoryAtZeroCommand(CommandContext& context); // 0xC2

@@ -14,6 +14,9 @@
 
 // Command numbers of SendCommandToZelmorPro.
 enum _COMMAND : int {
+    // Firmware update: a folder (first generation) or a container file (G2). 1 when both images
+    // were written and verified and the boot marker was written; 0 otherwise. Everything is
+    // checked (version read, images, their sizes, the flash ID) before the flash is touched.
     ZELMOR_CMD_FIRMWARE_UPDATE = 0x02,       // arg: wchar_t* folder or container path
     ZELMOR_CMD_CHIP_CONFIG = 0x04,           // arg: wchar_t* .cfg path; value1: chip slot
     // Emulation memory (bit 31 of the address: chip slot 1, sent as given): one frame and one
@@ -21,9 +24,12 @@ enum _COMMAND : int {
     // give 1 only when the whole block came back.
     ZELMOR_CMD_MEMORY_WRITE = 0x55,          // arg: data; value1: address; value2: length
     ZELMOR_CMD_MEMORY_READ = 0xAA,           // arg: buffer; value1: address; value2: length
-    ZELMOR_CMD_FLASH_ERASE = 0xB1,           // on-board flash
+    // On-board flash erase: the whole chip (then a wait and a bounded status poll) on MCU firmware
+    // up to 2.8, else the 30 sectors below 0x1E0000. 0 when the version cannot be read (nothing
+    // is erased) or an erase frame failed.
+    ZELMOR_CMD_FLASH_ERASE = 0xB1,
     ZELMOR_CMD_FLASH_READ_PAGE = 0xB2,       // arg: 256-byte buffer; value1: on-board flash address
-    ZELMOR_CMD_FLASH_WRITE_PAGE = 0xB3,      // arg: 256 bytes; value1: on-board flash address
+    ZELMOR_CMD_FLASH_WRITE_PAGE = 0xB3,      // arg: 256 bytes; value1: on-board flash address; 1 when sent
     ZELMOR_CMD_ACCEPTED_B8 = 0xB8,           // accepted, nothing is sent
     ZELMOR_CMD_ACCEPTED_B9 = 0xB9,           // accepted, nothing is sent
     ZELMOR_CMD_MEMORY_READ_AT_ZERO = 0xC1,   // arg: buffer; value1: length
@@ -69,6 +75,49 @@ ZEL_EXPORT unsigned char GetZelmorProHWVersion(int index);
 // Serial number of the identity page; 0xFFFFFFFF when it cannot be read, 0xFFFFFF when not
 // initialised.
 ZEL_EXPORT unsigned int GetZelmorProSerialNumber(int index);
+
+// --- Firmware and FPGA maintenance, identity writes ---
+// Erases the 64 KiB on-board flash sector holding address (its low 24 bits).
+ZEL_EXPORT void SectorEraseZelmorProOnBoardFlash(int address, int index);
+// Loads the FPGA from the bitstream stored at this on-board flash address. 1 when the frame
+// went out; 0 when not initialised, the slot is not open or the transfer failed.
+ZEL_EXPORT int SwitchFPGAVersion(uint32_t address, int index);
+// Reconfigures the FPGA (its registers return to their power-up values).
+ZEL_EXPORT void DoReconfigFPGA(int index);
+// Write a field of the identity page without erasing it: programming only clears bits, so a
+// value that needs a bit set again fails its read-back. False when not initialised, the slot
+// is not open, the on-board flash is not one of the two known parts or a transfer failed.
+// Serial number at bytes 2..5 (little-endian): true when bytes 2..7 read back as sent.
+ZEL_EXPORT bool WriteZelmorProSerailNumber(unsigned int serial, int index);
+// Hardware version at byte 1: true when it reads back as sent.
+ZEL_EXPORT bool WriteZelmorProHWVersion(unsigned char version, int index);
+
+// --- Target SPI state (current device) ---
+// Both read registers 0x2C (A) and 0x90 (B) of the current device; value is left unchanged when
+// the library is not initialised, the current slot is not open or either read fails.
+// Last command: ((A & 0xFF) << 16) | (A & 0xFF00) | (B & 0xFF).
+ZEL_EXPORT void GetZelmorProSPILastCommand(uint32_t& value);
+// Pin status: bits 0-7 from B, bits 8-15 from A (bits 14-15 both set: target SPI bus idle),
+// bits 16-19 from bits 0-3 of A, bits 20-31 zero.
+ZEL_EXPORT void GetZelmorProSPIPinStatus(uint32_t& value);
+
+// --- Supply voltage and RPMC ---
+// Level frames of the voltage (channels 2, 3, 4) to slot index; nothing when not initialised.
+ZEL_EXPORT void SetZelmorProVccTo33V(int index);
+ZEL_EXPORT void SetZelmorProVccTo25V(int index);
+ZEL_EXPORT void SetZelmorProVccTo18V(int index);
+// Sends the first 16 bytes of block (its 0x68 command frame) and then the next 148 to slot
+// index. 1 when both went out; 0 when not initialised, block is null, size < 164 (nothing is
+// sent), the slot is not open or a transfer failed (no payload follows a failed frame).
+ZEL_EXPORT int WriteZelmorProRPMC(unsigned char* const block, int size, unsigned int index);
+
+// --- Helpers for the emulator API ---
+// As ReadZelmorProRegister, but tells a failed read apart from a register that reads 0:
+// 1 with the value stored; 0 (value unchanged) when not initialised or the read failed.
+ZEL_EXPORT int TryReadZelmorProRegister(unsigned char reg, unsigned short* value, int index);
+// Sleeps for a fixed host wait on behalf of slot index: scaled by the device's time scale (the
+// simulator's factor; 1 on hardware), unscaled when the slot is not open.
+ZEL_EXPORT void SleepForZelmorPro(unsigned int milliseconds, int index);
 
 }  // extern "C"
 

@@ -50,6 +50,22 @@ ZEL_EXPORT uint32_t CliGetSerailNumber(int index);
 // initialised.
 ZEL_EXPORT uint8_t CliGetRegister02();
 
+// ---- Firmware, FPGA and identity maintenance -------------------------------------------------
+
+// Writes the serial number into the identity page of the current device; true when it read back
+// as written (the page is not erased first, so a number that needs a cleared bit set fails).
+ZEL_EXPORT bool CliWriteSerailNumber(uint32_t serial);
+// Firmware update of device `index` from a firmware folder (first generation) or a container
+// file (*.vkfw, G2; .hex and .s19 names are read as Intel HEX and S-record). 1 when both images
+// were written, verified and the boot marker set; 0 otherwise. Emulation is neither stopped nor
+// restarted here.
+ZEL_EXPORT int CliUpdateFirmware(const wchar_t* path, int index);
+// Loads the FPGA of device `index` from the bitstream at this on-board flash address (0x000000 or
+// 0x078000 for the 1.8 V image). 1 when the command went out.
+ZEL_EXPORT int CliSwitchFPGAVersion(uint32_t version, int index);
+// Reconfigures the FPGA of device `index`.
+ZEL_EXPORT void CliDoReconfigFPGA(int index);
+
 // The in-process image buffer: 0x4000000 bytes, or 0x10000000 after CliDoSetZelmorProType(1).
 ZEL_EXPORT uint8_t* CliGetDLLBuffer();
 // With `large` set, the image buffer becomes 0x10000000 bytes, every byte 0xFF (fetch its
@@ -160,6 +176,47 @@ ZEL_EXPORT void CliReadFromZelmorPro_ptr(vm_ptr_t* ptr, uint32_t dwAdr, uint32_t
 // (it is empty when the read fails); returns the byte vector (null when not initialised).
 ZEL_EXPORT const std::vector<uint8_t>* CliReadFromZelmorProvector(uint32_t dwAdr, uint32_t dwLdth, uint8_t* bResult,
                                                                  bool isZelmorProG2, size_t USBIndex);
+
+// ---- Emulation control and pins -------------------------------------------------------------
+// Pin settings are register writes; a read-modify-write writes nothing when its read failed.
+// None of these reports a transfer failure, except CliWriteRPMC.
+
+// Starts emulation unless device `index` already emulates (then nothing is written).
+ZEL_EXPORT void CliStartEmulation(int index);
+// Stops emulation if device `index` emulates, then pauses 10 ms.
+ZEL_EXPORT void CliStopEmulation(int index);
+// One entry point under two names: nothing is switched (the boot source is the target's).
+ZEL_EXPORT void CliSystemBootFromZelmorPro(int unused);
+ZEL_EXPORT void CliSystemBootFromSPIFlash(int unused);
+// Hold-pin mode, bits 0-1 of register 0x2A: 0 default low, 1 restored after an FPGA switch,
+// 2 floating, 3 input. Only bits 0-1 of mode are used; the register's other bits are kept.
+ZEL_EXPORT void CliSetHoldPin(uint8_t mode, int index);
+// Hold-pin mode 0 (flag set) or 2.
+ZEL_EXPORT void CliSetHoldPinLow(bool flag, int index);
+// On the current device: bit 2 of register 0x2A from bit 2 of value (0 not driven, 4 driven);
+// the register's other bits are kept.
+ZEL_EXPORT void CliSetMISODriven(uint8_t value);
+// Register 0x10: 0x0C when on, else 0.
+ZEL_EXPORT void CliSetRSTPin(bool on, int index);
+// On the current device: register 0x12 := value (the reset-pin level).
+ZEL_EXPORT void CliSetResetPin(uint8_t value);
+// True when register 0x10 reads exactly 1 (reset pin asserted). Works also when not initialised.
+ZEL_EXPORT bool CliCheckResetPin(int index);
+// Register 0xE0: 0 when flag is set, else 1.
+ZEL_EXPORT void CliSetCS(bool flag, int index);
+// Register 0xE1 := value (chip-select timing).
+ZEL_EXPORT void CliSetCSwith40ns(uint16_t value, int index);
+// True, and *idle = 1, when the current device's target SPI bus is idle (pin status bits 14-15
+// both set); a status that cannot be read counts as not idle. A null idle is skipped.
+ZEL_EXPORT bool CliCheckSPIbus(int* idle);
+// Sends a 164-byte RPMC block (its 16-byte 0x68 frame, then 148 bytes of settings) to device
+// `index`. 1 when sent; 0 when not initialised, length < 164 (nothing is sent), the device is not
+// opened or a transfer failed.
+ZEL_EXPORT int CliWriteRPMC(uint8_t* data, int length, int index);
+// Target supply of device `index`: 3.3 V, 2.5 V or 1.8 V.
+ZEL_EXPORT void CliSetVccTo33V(int index);
+ZEL_EXPORT void CliSetVccTo25V(int index);
+ZEL_EXPORT void CliSetVccTo18V(int index);
 
 }  // extern "C"
 
