@@ -1,5 +1,6 @@
 #include "app/StartOptions.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -34,6 +35,33 @@ uint64_t parseCount(const std::string& option, const std::string& text) {
     return value;
 }
 
+uint16_t parsePort(const std::string& what, const std::string& text) {
+    const auto value = parseCount(what, text);
+    if (value > 65535) throw std::invalid_argument(what + " takes a TCP port 0..65535");
+    return static_cast<uint16_t>(value);
+}
+
+// Takes the serprog keys out of a device's key list; the rest describes the device itself.
+std::string takeSerprogKeys(const std::string& spec, SerprogSetting& setting) {
+    std::string rest;
+    size_t start = 0;
+    while (start <= spec.size()) {
+        const size_t end = std::min(spec.find(',', start), spec.size());
+        const std::string item = spec.substr(start, end - start);
+        if (item.rfind("serprog=", 0) == 0) {
+            setting.port = parsePort("serprog=", item.substr(8));
+        } else if (item.rfind("serprog-slot=", 0) == 0) {
+            const auto slot = item.substr(13);
+            if (slot != "0" && slot != "1") throw std::invalid_argument("serprog-slot takes 0 or 1");
+            setting.chipSlot = slot == "1" ? 1 : 0;
+        } else {
+            rest += (rest.empty() ? "" : ",") + item;
+        }
+        start = end + 1;
+    }
+    return rest;
+}
+
 }  // namespace
 
 SimOptions parseStartOptions(const std::vector<std::string>& arguments) {
@@ -50,7 +78,12 @@ SimOptions parseStartOptions(const std::vector<std::string>& arguments) {
         else if (arg == "--time-scale") options.timeScale = parseScale(value());
         else if (arg == "--log-limit") options.logLimit = parseCount(arg, value());
         else if (arg == "--erase-ms") options.chipEraseTime = std::chrono::milliseconds(parseCount(arg, value()));
-        else if (arg == "--device") options.devices.push_back(parseDeviceProfile(value()));
+        else if (arg == "--serprog-base") options.serprogBase = parsePort(arg, value());
+        else if (arg == "--device") {
+            SerprogSetting serprog;
+            options.devices.push_back(parseDeviceProfile(takeSerprogKeys(value(), serprog)));
+            options.serprog.push_back(serprog);
+        }
         else throw std::invalid_argument("unknown start option: " + arg);
     }
     if (options.dir.empty()) {

@@ -3,10 +3,14 @@
 #include "control/SlotView.h"
 #include "core/BoundedLock.h"
 #include "core/DataRecorder.h"
+#include "device/FrameDevice.h"
+#include "device/PinControls.h"
 #include "server/Simulator.h"
 
 #include <charconv>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <mutex>
 #include <sstream>
@@ -102,6 +106,65 @@ uint64_t memoryLength(const std::string& word) {
     if (length > (uint64_t{256} << 20)) throw ControlError("at most 256 MiB at a time");
     return length;
 }
+
+// The whole on-board flash into a file: written beside it first, so a failure leaves no torn dump.
+std::string dumpFlash(DeviceSlot& slot, const std::string& file) {
+    const std::filesystem::path path(file);
+    if (!path.is_absolute()) throw ControlError("flash-dump needs an absolute file name: " + file);
+    const auto bytes = withModel(slot, [](SimDevice& m) { return m.readFlash(0, 2u << 20); });
+    auto partial = path;
+    partial += ".partial";
+    {
+        std::ofstream out(partial, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        if (!out.flush()) {
+            std::error_code ignored;
+            std::filesystem::remove(partial, ignored);
+            throw ControlError("cannot write " + file);
+        }
+    }
+    std::error_code error;
+    std::filesystem::rename(partial, path, error);
+    if (error) {
+        std::filesystem::remove(partial, error);
+        throw ControlError("cannot write " + file);
+    }
+    return slot.name() + " flash written to " + file + " (" + std::to_string(bytes.size()) + " bytes)\n";
+}
+
+// The target bus of a device's model; the model lock must be held.
+target::TargetBus& targetBusOf(SimDevice& model) {
+    auto* device = dynamic_cast<FrameDevice*>(&model);
+    if (!device) throw ControlError("this device has no target bus");
+    return device->targetBus();
+}
+
+std::vector<uint8_t> hexBytes(const std::string& text) {
+    if (text.size() % 2 != 0) throw ControlError("HEXBYTES needs two hex digits a byte: " + text);
+    std::vector<uint8_t> bytes;
+    for (size_t i = 0; i < text.size(); i += 2) {
+        unsigned value = 0;
+        auto [end, err] = std::from_chars(text.data() + i, text.data() + i + 2, value, 16);
+        if (err != std::errc() || end != text.data() + i + 2) throw ControlError("bad hex byte in " + text);
+        bytes.push_back(static_cast<uint8_t>(value));
+    }
+    return bytes;
+}
+
+unsigned chipSlotArg(const std::string& word) {
+    auto slot = number(word, "chip slot");
+    if (slot > 1) throw ControlError("chip slot 0 or 1");
+    return static_cast<unsigned>(slot);
+}
+
+SerprogServer& serprogOf(Simulator& sim, const std::string& word) {
+    auto& slot = deviceArg(sim, word);
+    auto* server = sim.serprog(static_cast<size_t>(slot.index()));
+    if (!server) throw ControlError("device " + word + " has no target bus to serve");
+    return *server;
+}
+
+constexpr uint64_t kMaxTargetRead = 1u << 20;
 
 const std::vector<Command>& commands() {
     static const std::vector<Command> table = {
@@ -247,6 +310,45 @@ const std::vector<Command>& commands() {
                  return describeChipSlot(m, static_cast<unsigned>(slot));
              });
          }},
+        {"flash-dump", "N FILE", "the whole on-board (serial) flash, 2 MiB raw, into FILE (absolute name)", 2,
+         [](Simulator& sim, const Words& w) { return dumpFlash(deviceArg(sim, w[1]), w[2]); }},
+        {"pins", "N", "pin settings: reset, reset-level (0x12), hold mode and miso-driven (0x2a), cs-mode (0xe0), "
+                      "cs-timing (0xe1), supply (channel 4, mV)", 1,
+         [](Simulator& sim, const Words& w) {
+             return withModel(deviceArg(sim, w[1]), [](SimDevice& m) {
+                 if (m.registerCount() != 256) throw ControlError("this device has no pin registers");
+                 return describePins(m);
+             });
+         }},
+        {"rpmc", "N", "the RPMC block last downloaded (hex; empty line when none), then downloads=COUNT", 1,
+         [](Simulator& sim, const Words& w) {
+             return withModel(deviceArg(sim, w[1]), [](SimDevice& m) {
+                 auto block = m.dumpTable("rpmc", 0);
+                 if (block.empty()) block = "\n";
+                 return block + "downloads=" + m.dumpTable("rpmc-downloads", 0);
+             });
+         }},
+        {"target", "N HEXBYTES READLEN [SLOT]", "one SPI transaction of device N's target board on chip slot SLOT (default 0): sends HEXBYTES, prints the READLEN bytes read (hex)", 3,
+         nullptr},
+        {"bus", "N busy|idle", "holds device N's target SPI bus busy (register 0x2c bits 14-15 clear) or lets it go", 2,
+         [](Simulator& sim, const Words& w) {
+             if (w[2] != "busy" && w[2] != "idle") throw ControlError("bus takes busy or idle");
+             auto& slot = deviceArg(sim, w[1]);
+             return withModel(slot, [&](SimDevice& m) {
+                 targetBusOf(m).holdBusy(w[2] == "busy");
+                 return slot.name() + " bus " + w[2] + "\n";
+             });
+         }},
+        {"trace", "N [COUNT]", "the last COUNT (default 16) trace records of device N's target bus, one per line (hex), oldest first", 1,
+         nullptr},
+        {"serprog", "N", "the TCP port of device N's serprog endpoint (127.0.0.1)", 1,
+         [](Simulator& sim, const Words& w) { return std::to_string(serprogOf(sim, w[1]).port()) + "\n"; }},
+        {"serprog-slot", "N S", "device N's serprog endpoint drives chip slot S (0/1) from its next transaction", 2,
+         [](Simulator& sim, const Words& w) {
+             auto& server = serprogOf(sim, w[1]);
+             server.setChipSlot(chipSlotArg(w[2]));
+             return "serprog " + w[1] + " slot " + w[2] + "\n";
+         }},
         {"table", "N NAME [SLOT]", "device state: sfdp/protect SLOT (hex words), rpmc (hex), boot, log-triggers", 2,
          nullptr},
     };
@@ -270,6 +372,31 @@ std::string runTable(Simulator& sim, const Words& w) {
     return withModel(deviceArg(sim, w[1]), [&](SimDevice& m) { return m.dumpTable(w[2], slot); });
 }
 
+
+std::string runTarget(Simulator& sim, const Words& w) {
+    if (w.size() < 4 || w.size() > 5) throw ControlError("usage: target N HEXBYTES READLEN [SLOT]");
+    const auto mosi = hexBytes(w[2]);
+    const auto readLength = number(w[3], "read length");
+    if (readLength > kMaxTargetRead) throw ControlError("at most 1 MiB read at a time");
+    const unsigned chipSlot = w.size() == 5 ? chipSlotArg(w[4]) : 0;
+    auto& slot = deviceArg(sim, w[1]);
+    if (!slot.state().plugged) return hexDump(std::vector<uint8_t>(readLength, 0xFF));
+    return withModel(slot, [&](SimDevice& m) {
+        return hexDump(targetBusOf(m).transact(chipSlot, mosi, static_cast<size_t>(readLength)));
+    });
+}
+
+std::string runTrace(Simulator& sim, const Words& w) {
+    if (w.size() < 2 || w.size() > 3) throw ControlError("usage: trace N [COUNT]");
+    const uint64_t count = w.size() == 3 ? number(w[2], "count") : 16;
+    if (count > 65536) throw ControlError("at most 65536 records at a time");
+    return withModel(deviceArg(sim, w[1]), [&](SimDevice& m) {
+        std::string text;
+        for (const auto& record : targetBusOf(m).trace().last(static_cast<size_t>(count)))
+            text += toHex(record) + "\n";
+        return text;
+    });
+}
 }  // namespace
 
 std::vector<std::string> splitWords(const std::string& line) {
@@ -284,6 +411,8 @@ std::string runControlCommand(Simulator& simulator, const std::vector<std::strin
     if (words[0] == "help") return controlCommandHelp();
     if (words[0] == "table") return runTable(simulator, words);
     if (words[0] == "corrupt") return runCorrupt(simulator, words);
+    if (words[0] == "target") return runTarget(simulator, words);
+    if (words[0] == "trace") return runTrace(simulator, words);
     for (const auto& command : commands()) {
         if (words[0] != command.name || !command.run) continue;
         if (words.size() != command.argumentCount + 1)

@@ -1,6 +1,7 @@
 #include "device/FirmwareInfo.h"
 
 #include "core/Transfer.h"
+#include "device/FirmwareBoot.h"
 
 namespace zel::sim {
 
@@ -15,7 +16,8 @@ std::vector<uint8_t> FirmwareInfo::versionReply() const {
             static_cast<uint8_t>(version_ >> 16)};
 }
 
-void FirmwareInfo::powerCycle() {
+void FirmwareInfo::powerUp(const OnBoardFlash& flash) {
+    version_ = firmwareInFlash(flash).value_or(configured_);
     selectedImage_ = 0;
     imageSwitched_ = false;
 }

@@ -5,7 +5,7 @@
 namespace zel::sim {
 
 void FpgaRegisters::write(uint8_t reg, uint16_t value) {
-    values_[reg] = value;
+    values_[reg] = filters_[reg] ? filters_[reg](value) : value;
     for (const auto& observer : observers_) observer(reg, value);
 }
 

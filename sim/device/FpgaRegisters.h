@@ -19,6 +19,8 @@ public:
     static constexpr uint16_t kSpiBusIdle = 0xC000;
 
     using Observer = std::function<void(uint8_t reg, uint16_t value)>;
+    // Maps a written value to what the register keeps (a pin control keeps the pin's state).
+    using WriteFilter = std::function<uint16_t(uint16_t written)>;
 
     FpgaRegisters() { reset(); }
 
@@ -27,6 +29,7 @@ public:
     // Power-on values: everything 0, the SPI bus idle.
     void reset();
     void observe(Observer observer) { observers_.push_back(std::move(observer)); }
+    void filterWrites(uint8_t reg, WriteFilter filter) { filters_[reg] = std::move(filter); }
     bool running() const { return values_[kRunState] == 1; }
 
     void install(CommandTable& table);
@@ -34,6 +37,7 @@ public:
 private:
     std::array<uint16_t, 256> values_{};
     std::vector<Observer> observers_;
+    std::array<WriteFilter, 256> filters_;
 };
 
 }  // namespace zel::sim

@@ -1,6 +1,7 @@
 #include "device/FrameDevice.h"
 
 #include "core/DataRecorder.h"
+#include "device/PinControls.h"
 
 #include <cstdio>
 
@@ -36,12 +37,14 @@ FrameDevice::FrameDevice(const DeviceProfile& profile, const DeviceEnvironment& 
     memory_.install(commands_);
     levels_.install(commands_);
     rpmc_.install(commands_);
+    installPinControls(registers_, findings_);
+    firmware_.powerUp(flash_);
 }
 
 std::string FrameDevice::summary() const {
     char text[160];
     std::snprintf(text, sizeof text, "%04x serial=%u gen=%d hw=%u fw=0x%08x flashid=0x%06x", profile_.productId,
-                  flash_.serial(), profile_.generation, flash_.hardwareVersion(), profile_.firmware, profile_.flashId);
+                  flash_.serial(), profile_.generation, flash_.hardwareVersion(), firmware_.version(), profile_.flashId);
     return text + std::string(" name=") + profile_.name;
 }
 
@@ -65,14 +68,16 @@ TransferStatus FrameDevice::control(const Setup& setup, std::span<const uint8_t>
 void FrameDevice::reloadFpga() {
     registers_.reset();
     tables_.reset();
+    target_.fpgaReloaded();
 }
 
 void FrameDevice::powerCycle() {
     decoder_.reset();
     reloadFpga();
-    firmware_.powerCycle();
+    firmware_.powerUp(flash_);
     memory_.clear();
     levels_.clear();
+    target_.powerCycle();
 }
 
 std::vector<std::pair<unsigned, unsigned>> FrameDevice::nonZeroRegisters() const {
@@ -113,6 +118,7 @@ std::string FrameDevice::dumpTable(const std::string& name, unsigned slot) const
     if (name == "sfdp") return hexWords(tables_.sfdp(slot));
     if (name == "protect") return hexWords(tables_.protection(slot));
     if (name == "rpmc") return rpmc_.bytes().empty() ? std::string() : toHex(rpmc_.bytes()) + "\n";
+    if (name == "rpmc-downloads") return std::to_string(rpmc_.downloads()) + "\n";
     return SimDevice::dumpTable(name, slot);
 }
 

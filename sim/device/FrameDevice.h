@@ -15,6 +15,7 @@
 #include "device/LevelChannels.h"
 #include "device/OnBoardFlash.h"
 #include "device/RpmcBlock.h"
+#include "target/TargetBus.h"
 
 namespace zel::sim {
 
@@ -48,6 +49,9 @@ public:
     void corruptNextMemoryWrite(uint64_t offset) override { memory_.corruptNextWrite(offset); }
     std::string dumpTable(const std::string& name, unsigned slot) const override;
 
+    // The target board's side of the emulated chips (with the model lock held, like the rest).
+    target::TargetBus& targetBus() { return target_; }
+
 private:
     void reloadFpga();
 
@@ -63,6 +67,7 @@ private:
     RpmcBlock rpmc_;
     CommandTable commands_;
     FrameDecoder decoder_;
+    target::TargetBus target_{registers_, memory_, tables_, levels_};
 };
 
 }  // namespace zel::sim

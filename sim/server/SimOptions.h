@@ -2,10 +2,12 @@
 #pragma once
 
 #include "core/DeviceProfile.h"
+#include "server/SerprogSetting.h"
 
 #include <chrono>
 #include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <vector>
 
 namespace zel::sim {
@@ -19,6 +21,10 @@ struct SimOptions {
     // A whole-flash erase lasts this long (before time scaling) unless a device says otherwise.
     std::chrono::milliseconds chipEraseTime{15000};
     std::vector<DeviceProfile> devices;
+    // Per device, in the same order: the serprog endpoint of its target bus.
+    std::vector<SerprogSetting> serprog;
+    // Device i serves serprog on this port + i unless it names its own port.
+    std::optional<uint16_t> serprogBase;
 };
 
 }  // namespace zel::sim

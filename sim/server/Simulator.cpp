@@ -25,6 +25,7 @@ Simulator::Simulator(SimOptions options) : options_(std::move(options)) {
 }
 
 Simulator::~Simulator() {
+    serprog_.clear();  // their threads use the devices
     closeListeners();
     if (wakeFd_ >= 0) ::close(wakeFd_);
 }
@@ -40,12 +41,42 @@ void Simulator::bind() {
     for (size_t i = 0; i < options_.devices.size(); ++i)
         slots_.push_back(std::make_unique<DeviceSlot>(static_cast<int>(i), options_.devices[i], options_));
     for (auto& slot : slots_) listen(slot->socketPath(), slot->index());
+    startSerprog();
     listen(controlPath(), Workers::kControl);  // last: once it answers, every endpoint does
+}
+
+void Simulator::startSerprog() {
+    for (size_t i = 0; i < slots_.size(); ++i) {
+        const auto setting = i < options_.serprog.size() ? options_.serprog[i] : SerprogSetting{};
+        if (slots_[i]->profile().legacy()) {
+            serprog_.push_back(nullptr);
+            continue;
+        }
+        uint16_t port = 0;
+        if (setting.port) port = *setting.port;
+        else if (options_.serprogBase) {
+            if (*options_.serprogBase + i > 65535) {
+                closeListeners();
+                throw std::runtime_error("--serprog-base leaves no port for " + slots_[i]->name());
+            }
+            port = static_cast<uint16_t>(*options_.serprogBase + i);
+        }
+        try {
+            serprog_.push_back(std::make_unique<SerprogServer>(*slots_[i], port, setting.chipSlot));
+        } catch (const std::exception&) {
+            closeListeners();
+            throw;
+        }
+    }
 }
 
 std::vector<std::string> Simulator::startLines() const {
     std::vector<std::string> lines;
-    for (const auto& slot : slots_) lines.push_back(slot->name() + " " + slot->model().summary());
+    for (size_t i = 0; i < slots_.size(); ++i) {
+        std::string line = slots_[i]->name() + " " + slots_[i]->model().summary();
+        if (i < serprog_.size() && serprog_[i]) line += " serprog=" + std::to_string(serprog_[i]->port());
+        lines.push_back(line);
+    }
     return lines;
 }
 
@@ -186,6 +217,8 @@ bool Simulator::serve(int signalFd) {
         socketsRemoved_ = true;
     }
     socketsGone_.notify_all();
+    for (auto& server : serprog_)
+        if (server) server->stop();
     for (auto& slot : slots_) slot->shutdown();
     workers_.shutdownDevices();
     return workers_.joinAll(std::chrono::steady_clock::now() + std::chrono::seconds(5));

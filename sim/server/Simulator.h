@@ -3,6 +3,7 @@
 #pragma once
 
 #include "server/DeviceSlot.h"
+#include "server/SerprogServer.h"
 #include "server/SimOptions.h"
 #include "server/Workers.h"
 
@@ -37,6 +38,8 @@ public:
     const SimOptions& options() const { return options_; }
     size_t deviceCount() const { return slots_.size(); }
     DeviceSlot& device(size_t index) { return *slots_.at(index); }
+    // The serprog endpoint of device `index`; null for a device without a target bus.
+    SerprogServer* serprog(size_t index) { return serprog_.at(index).get(); }
     void unplug(size_t index);
     void replug(size_t index);
     // Returns once the sockets are gone (bounded wait).
@@ -55,10 +58,12 @@ private:
     void wake();
     void acceptFrom(int fd);
     void closeListeners();
+    void startSerprog();
     std::filesystem::path controlPath() const;
 
     SimOptions options_;
     std::vector<std::unique_ptr<DeviceSlot>> slots_;
+    std::vector<std::unique_ptr<SerprogServer>> serprog_;  // per device; null for the earlier design
     Workers workers_;
     int wakeFd_ = -1;
     std::atomic<ConnectionId> nextConnection_{1};
