@@ -1,0 +1,90 @@
+// A scripted DeviceApi: each device has a state the test sets up; every call that changes
+// something is recorded as a short text ("stop 0", "hold 2 0"), so tests see order and targets.
+#pragma once
+
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "DeviceApi.h"
+
+namespace zel::test {
+
+struct FakeDevice {
+    bool opened = true;
+    bool emulating = false;
+    int serial = 123456;
+    std::uint32_t firmware = 0x0305025F;  // G2, MCU 3.5, FPGA 0x02 (3.3 V) minor 95
+    std::wstring name = L"ZelmorPro";
+    std::vector<std::uint8_t> memory = std::vector<std::uint8_t>(0x1000, 0xFF);
+    bool readFails = false;
+    std::uint8_t downloadResult = 1;
+    std::uint8_t verifyResult = 1;
+    int firmwareUpdateResult = 1;
+    int rpmcResult = 1;
+    std::chrono::milliseconds downloadTime{0};
+    // The FPGA major byte after a switch to the 1.8 V / 3.3 V image.
+    std::uint8_t majorAfter18VSwitch = 0x82;
+    std::uint8_t majorAfter33VSwitch = 0x02;
+};
+
+class FakeDeviceApi final : public zel::cmd::DeviceApi {
+public:
+    explicit FakeDeviceApi(int devices = 1) : devices(static_cast<size_t>(devices)) {}
+
+    std::vector<FakeDevice> devices;
+    zel::cmd::ChipInfo chip{L"Winbond", L"W25Q32JV", 0x1000, 3300, false};
+    zel::cmd::ImageLoad image{true, 0x100, ""};
+    int imageLoads = 0;
+
+    std::vector<std::string> calls() const;
+    bool called(const std::string& call) const;
+    // Position of the first call starting with `prefix`, or -1.
+    int indexOf(const std::string& prefix) const;
+
+    void open() override { record("open"); }
+    void close() override { record("close"); }
+    int deviceCount() override { return static_cast<int>(devices.size()); }
+    bool isOpened(int index) override { return devices.at(index).opened; }
+    bool isEmulating(int index) override { return devices.at(index).emulating; }
+    int serialNumber(int index) override { return devices.at(index).serial; }
+    zel::cmd::ProductInfo productInfo(int index) override;
+
+    void bootFromEmulator(int index) override { record("boot", index); }
+    void setResetPin(bool enable, int index) override { record("reset " + std::to_string(enable), index); }
+    void startEmulation(int index) override;
+    void stopEmulation(int index) override;
+    void setHoldPin(std::uint8_t mode, int index) override { record("hold " + std::to_string(mode), index); }
+    void setMisoDriven(std::uint8_t value) override { record("miso " + std::to_string(value)); }
+    void setChipSelect(bool flag, int index) override { record("cs " + std::to_string(flag), index); }
+
+    zel::cmd::ChipInfo configFileInfo(const std::filesystem::path& cfgFile) override;
+    void setChipType(const std::filesystem::path& cfgFile, bool target2, int index) override;
+    void useLargeBuffer(int index) override { record("large", index); }
+    void setAddressLength(bool threeByte, int index) override { record("addrlen " + std::to_string(threeByte), index); }
+    void setQeBit(int index) override { record("qe", index); }
+    void setDieEraseSize(int index) override { record("die", index); }
+    void reconfigureFpga(int index) override { record("reconfig", index); }
+    int switchFpgaVersion(std::uint32_t location, int index) override;
+
+    zel::cmd::ImageLoad loadImage(const std::filesystem::path& file, bool large) override;
+    std::uint8_t download(const zel::cmd::DownloadRequest& request, int index) override;
+    zel::cmd::MemoryRead read(std::uint32_t address, std::uint32_t length, bool generation2, int index) override;
+    bool saveToFile(std::span<const std::uint8_t> bytes, const std::filesystem::path& file) override;
+    std::uint8_t verify(std::uint32_t address, std::uint32_t length, bool generation2, int index) override;
+    int updateFirmware(const std::filesystem::path& file, int index) override;
+    int writeRpmc(std::span<const std::uint8_t> table, int index) override;
+    void pause(std::chrono::milliseconds duration) override { record("pause " + std::to_string(duration.count())); }
+
+    std::vector<std::uint8_t> lastRpmcTable;
+    zel::cmd::DownloadRequest lastDownload;
+
+private:
+    void record(const std::string& call, int index = -1);
+    mutable std::mutex lock_;
+    std::vector<std::string> calls_;
+    std::vector<std::uint8_t> readBuffer_;
+};
+
+}  // namespace zel::test

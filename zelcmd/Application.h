@@ -1,0 +1,31 @@
+// One zelcmd run from start-up to exit status: old-driver check, desktop notice, API start,
+// option parsing, help or dispatch, then shut-down (API closed after every worker has ended,
+// settings document updated, desktop notice).
+#pragma once
+
+#include <filesystem>
+#include <istream>
+#include <string>
+#include <vector>
+
+namespace zel::cmd {
+
+class Console;
+class DeviceApi;
+class DesktopNotifier;
+class OldDriverCheck;
+
+struct Platform {
+    Console& console;
+    std::istream& input;
+    DeviceApi& api;
+    OldDriverCheck& oldDrivers;
+    DesktopNotifier& notifier;
+    std::filesystem::path programFolder;
+    std::filesystem::path settingsDocument;
+};
+
+// `arguments`: argv as UTF-8, the program name first. Returns the exit status.
+int runApplication(const std::vector<std::string>& arguments, Platform& platform);
+
+}  // namespace zel::cmd

@@ -1,0 +1,99 @@
+// What zelcmd asks of the emulator API, one member per Cli export it uses. The command flows talk
+// only to this interface: the program binds it to zelapi (ZelapiDevices), the unit tests to a
+// scripted fake.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace zel::cmd {
+
+struct ProductInfo {
+    std::uint32_t firmware = 0;  // byte 0 FPGA minor, 1 FPGA major, 2 MCU minor, 3 MCU major
+    std::uint8_t hardware = 0;
+    std::wstring name;
+
+    std::uint8_t fpgaMinor() const { return static_cast<std::uint8_t>(firmware); }
+    std::uint8_t fpgaMajor() const { return static_cast<std::uint8_t>(firmware >> 8); }
+    std::uint8_t mcuMinor() const { return static_cast<std::uint8_t>(firmware >> 16); }
+    std::uint8_t mcuMajor() const { return static_cast<std::uint8_t>(firmware >> 24); }
+    // MCU major version 3 marks the second generation.
+    bool isG2() const { return mcuMajor() == 3; }
+};
+
+struct ChipInfo {
+    std::wstring manufacturer;
+    std::wstring chipType;
+    std::uint32_t size = 0;
+    std::uint32_t voltage = 0;  // millivolts
+    bool no4ByteMode = false;
+};
+
+struct ImageLoad {
+    bool loaded = false;
+    std::uint32_t size = 0;
+    std::string error;  // why it failed, naming the file
+};
+
+struct DownloadRequest {
+    bool keepContent = true;  // no --fill: the rest of the memory is kept
+    std::uint8_t fillByte = 0xFF;
+    std::uint32_t address = 0;  // bit 31 selects target 2
+    std::uint32_t length = 0;
+    bool truncate = false;
+    bool generation2 = false;
+};
+
+struct MemoryRead {
+    std::uint8_t result = 0;              // the API's result byte: 1 read
+    std::span<const std::uint8_t> bytes;  // valid until the next read
+};
+
+class DeviceApi {
+public:
+    virtual ~DeviceApi() = default;
+
+    virtual void open() = 0;   // CliInitialZelmorProDLL
+    virtual void close() = 0;  // releases the devices, then CliCloseZelmorProDLL
+    virtual int deviceCount() = 0;
+
+    virtual bool isOpened(int index) = 0;
+    virtual bool isEmulating(int index) = 0;
+    virtual int serialNumber(int index) = 0;  // -1 when not available
+    virtual ProductInfo productInfo(int index) = 0;
+
+    virtual void bootFromEmulator(int index) = 0;
+    virtual void setResetPin(bool enable, int index) = 0;
+    virtual void startEmulation(int index) = 0;
+    virtual void stopEmulation(int index) = 0;
+    virtual void setHoldPin(std::uint8_t mode, int index) = 0;
+    virtual void setMisoDriven(std::uint8_t value) = 0;
+    virtual void setChipSelect(bool flag, int index) = 0;
+
+    virtual ChipInfo configFileInfo(const std::filesystem::path& cfgFile) = 0;
+    virtual void setChipType(const std::filesystem::path& cfgFile, bool target2, int index) = 0;
+    virtual void useLargeBuffer(int index) = 0;
+    virtual void setAddressLength(bool threeByte, int index) = 0;
+    virtual void setQeBit(int index) = 0;
+    virtual void setDieEraseSize(int index) = 0;
+    virtual void reconfigureFpga(int index) = 0;
+    virtual int switchFpgaVersion(std::uint32_t location, int index) = 0;
+
+    virtual ImageLoad loadImage(const std::filesystem::path& file, bool large) = 0;
+    virtual std::uint8_t download(const DownloadRequest& request, int index) = 0;
+    virtual MemoryRead read(std::uint32_t address, std::uint32_t length, bool generation2, int index) = 0;
+    virtual bool saveToFile(std::span<const std::uint8_t> bytes, const std::filesystem::path& file) = 0;
+    virtual std::uint8_t verify(std::uint32_t address, std::uint32_t length, bool generation2, int index) = 0;
+
+    virtual int updateFirmware(const std::filesystem::path& file, int index) = 0;
+    virtual int writeRpmc(std::span<const std::uint8_t> table, int index) = 0;
+
+    // The fixed pause after an FPGA image switch.
+    virtual void pause(std::chrono::milliseconds duration) = 0;
+};
+
+}  // namespace zel::cmd

@@ -1,0 +1,124 @@
+#include "ZelapiDevices.h"
+
+#include <thread>
+#include <vector>
+
+#include "text/TextCodec.h"
+#include "zelapi.h"
+
+namespace zel::cmd {
+namespace {
+
+std::wstring widePath(const std::filesystem::path& path) { return text::utf8ToWide(path.string()); }
+
+}  // namespace
+
+void ZelapiDevices::open() { CliInitialZelmorProDLL(); }
+
+void ZelapiDevices::close() {
+    // Let the emulators go before the desktop program is told to take them back.
+    CliCloseUSBDevice();
+    CliCloseZelmorProDLL();
+}
+
+int ZelapiDevices::deviceCount() { return CliCheckUSBDeviceNum(); }
+
+bool ZelapiDevices::isOpened(int index) { return CliIsZelmorProUSBOpened(index) == 1; }
+bool ZelapiDevices::isEmulating(int index) { return CliIsMemoryEmulationRunning(index) != 0; }
+int ZelapiDevices::serialNumber(int index) { return static_cast<int>(CliGetSerailNumber(index)); }
+
+ProductInfo ZelapiDevices::productInfo(int index) {
+    ProductInfo info;
+    std::vector<wchar_t> name(kZelProductNameChars, L'\0');
+    CliGetProductInfo(&info.firmware, &info.hardware, name.data(), index);
+    info.name = name.data();
+    return info;
+}
+
+void ZelapiDevices::bootFromEmulator(int index) { CliSystemBootFromZelmorPro(index); }
+void ZelapiDevices::setResetPin(bool enable, int index) { CliSetRSTPin(enable, index); }
+void ZelapiDevices::startEmulation(int index) { CliStartEmulation(index); }
+void ZelapiDevices::stopEmulation(int index) { CliStopEmulation(index); }
+void ZelapiDevices::setHoldPin(std::uint8_t mode, int index) { CliSetHoldPin(mode, index); }
+void ZelapiDevices::setMisoDriven(std::uint8_t value) { CliSetMISODriven(value); }
+void ZelapiDevices::setChipSelect(bool flag, int index) { CliSetCS(flag, index); }
+
+ChipInfo ZelapiDevices::configFileInfo(const std::filesystem::path& cfgFile) {
+    std::vector<wchar_t> vendor(kZelVendorNameChars, L'\0');
+    std::vector<wchar_t> chip(kZelChipNameChars, L'\0');
+    ChipInfo info;
+    std::uint8_t addressModeFlag = 0;
+    CliGetConfigFileInfo(widePath(cfgFile).c_str(), vendor.data(), chip.data(), &info.size, &info.voltage,
+                         &addressModeFlag);
+    info.manufacturer = vendor.data();
+    info.chipType = chip.data();
+    info.no4ByteMode = addressModeFlag != 0;
+    return info;
+}
+
+void ZelapiDevices::setChipType(const std::filesystem::path& cfgFile, bool target2, int index) {
+    CliSetChipType(widePath(cfgFile).c_str(), target2, index);
+}
+
+void ZelapiDevices::useLargeBuffer(int index) {
+    // Each call allocates a fresh 256 MiB buffer; one is enough for the whole run.
+    if (large_) return;
+    CliDoSetZelmorProType(true, index);
+    large_ = true;
+}
+
+void ZelapiDevices::setAddressLength(bool threeByte, int index) { CliSetAddrLen(threeByte, index); }
+void ZelapiDevices::setQeBit(int index) { CliSetSetQEbit(index); }
+void ZelapiDevices::setDieEraseSize(int index) { CliSetDieEraseSize(index); }
+void ZelapiDevices::reconfigureFpga(int index) { CliDoReconfigFPGA(index); }
+int ZelapiDevices::switchFpgaVersion(std::uint32_t location, int index) { return CliSwitchFPGAVersion(location, index); }
+
+ImageLoad ZelapiDevices::loadImage(const std::filesystem::path& file, bool large) {
+    ImageLoad load;
+    std::uint32_t checksum = 0;
+    std::uint32_t size = 0;
+    CliLoadFileToDLLBuffer(widePath(file).c_str(), &checksum, &size, 0, large);
+    const char* error = CliGetLastImageError();
+    load.loaded = error != nullptr && *error == '\0';
+    load.size = size;
+    if (!load.loaded) load.error = error ? error : "the image buffer is not available";
+    return load;
+}
+
+std::uint8_t ZelapiDevices::download(const DownloadRequest& request, int index) {
+    std::uint8_t result = 0;
+    CliDownloadDLLBufferToZelmorPro(request.keepContent, request.fillByte, request.address, request.length, 0,
+                                    request.truncate, &result, request.generation2, static_cast<size_t>(index));
+    return result;
+}
+
+MemoryRead ZelapiDevices::read(std::uint32_t address, std::uint32_t length, bool generation2, int index) {
+    MemoryRead read;
+    const auto* bytes = CliReadFromZelmorProvector(address, length, &read.result, generation2, static_cast<size_t>(index));
+    if (bytes) read.bytes = std::span<const std::uint8_t>(bytes->data(), bytes->size());
+    return read;
+}
+
+bool ZelapiDevices::saveToFile(std::span<const std::uint8_t> bytes, const std::filesystem::path& file) {
+    const std::vector<std::uint8_t> copy(bytes.begin(), bytes.end());
+    return CliSaveBufferToFile(&copy, widePath(file).c_str());
+}
+
+std::uint8_t ZelapiDevices::verify(std::uint32_t address, std::uint32_t length, bool generation2, int index) {
+    std::uint8_t result = 0;
+    CliZelmorProVerify(address, length, 0, &result, generation2, static_cast<size_t>(index));
+    return result;
+}
+
+int ZelapiDevices::updateFirmware(const std::filesystem::path& file, int index) {
+    return CliUpdateFirmware(widePath(file).c_str(), index);
+}
+
+int ZelapiDevices::writeRpmc(std::span<const std::uint8_t> table, int index) {
+    std::vector<std::uint8_t> block(table.begin(), table.end());
+    return CliWriteRPMC(block.data(), static_cast<int>(block.size()), index);
+}
+
+void ZelapiDevices::pause(std::chrono::milliseconds duration) { std::this_thread::sleep_for(duration); }
+
+}  // namespace zel::cmd

@@ -1,0 +1,51 @@
+// DeviceApi bound to the zelapi exports.
+#pragma once
+
+#include "DeviceApi.h"
+
+namespace zel::cmd {
+
+class ZelapiDevices final : public DeviceApi {
+public:
+    void open() override;
+    void close() override;
+    int deviceCount() override;
+
+    bool isOpened(int index) override;
+    bool isEmulating(int index) override;
+    int serialNumber(int index) override;
+    ProductInfo productInfo(int index) override;
+
+    void bootFromEmulator(int index) override;
+    void setResetPin(bool enable, int index) override;
+    void startEmulation(int index) override;
+    void stopEmulation(int index) override;
+    void setHoldPin(std::uint8_t mode, int index) override;
+    void setMisoDriven(std::uint8_t value) override;
+    void setChipSelect(bool flag, int index) override;
+
+    ChipInfo configFileInfo(const std::filesystem::path& cfgFile) override;
+    void setChipType(const std::filesystem::path& cfgFile, bool target2, int index) override;
+    void useLargeBuffer(int index) override;
+    void setAddressLength(bool threeByte, int index) override;
+    void setQeBit(int index) override;
+    void setDieEraseSize(int index) override;
+    void reconfigureFpga(int index) override;
+    int switchFpgaVersion(std::uint32_t location, int index) override;
+
+    ImageLoad loadImage(const std::filesystem::path& file, bool large) override;
+    std::uint8_t download(const DownloadRequest& request, int index) override;
+    MemoryRead read(std::uint32_t address, std::uint32_t length, bool generation2, int index) override;
+    bool saveToFile(std::span<const std::uint8_t> bytes, const std::filesystem::path& file) override;
+    std::uint8_t verify(std::uint32_t address, std::uint32_t length, bool generation2, int index) override;
+
+    int updateFirmware(const std::filesystem::path& file, int index) override;
+    int writeRpmc(std::span<const std::uint8_t> table, int index) override;
+
+    void pause(std::chrono::milliseconds duration) override;
+
+private:
+    bool large_ = false;
+};
+
+}  // namespace zel::cmd

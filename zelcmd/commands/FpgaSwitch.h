@@ -1,0 +1,16 @@
+// Switching a G2 emulator's FPGA image to the supply voltage of the chosen chip: the 1.8 V image
+// for an 1800 mV chip, the 3.3 V image otherwise. On success the pins are back at their defaults.
+#pragma once
+
+#include <cstdint>
+
+namespace zel::cmd {
+
+class CommandContext;
+
+inline constexpr std::uint8_t kFpgaMajor18V = 0x82;
+inline constexpr std::uint8_t kFpgaMajor33V = 0x02;
+
+bool switchFpgaImage(CommandContext& context, int index, std::uint32_t chipVoltage);
+
+}  // namespace zel::cmd

@@ -1,0 +1,37 @@
+// --stop: stops emulation and leaves the hold pin floating.
+#include "CommandContext.h"
+#include "DeviceHeader.h"
+#include "Messages.h"
+#include "StepRules.h"
+#include "commands/Commands.h"
+
+namespace zel::cmd {
+namespace {
+
+constexpr std::uint8_t kHoldFloating = 2;
+
+bool stopDevice(CommandContext& context, int index) {
+    auto& api = context.api();
+    const bool opened = api.isOpened(index);
+    const bool emulating = api.isEmulating(index);
+    context.console().out(deviceHeader(index, api.serialNumber(index)));
+    if (opened && emulating) {
+        api.stopEmulation(index);
+        context.console().line("Stop Emulator. \nEmulator is in STOP mode now.\n");
+    } else if (!opened) {
+        context.console().line(msg::kNotDetected);
+    } else {
+        context.console().line(msg::kStopMode);
+    }
+    api.setHoldPin(kHoldFloating, index);
+    // An emulator that cannot be detected was not stopped.
+    return opened;
+}
+
+}  // namespace
+
+bool runStop(CommandContext& context) {
+    return runOnEachDevice(context, [&](int index) { return stopDevice(context, index); });
+}
+
+}  // namespace zel::cmd

@@ -1,0 +1,23 @@
+// zelcmd: the console front end of the emulator host software.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "Application.h"
+#include "Console.h"
+#include "ProgramFolder.h"
+#include "ZelapiDevices.h"
+#include "platform/DesktopNoticeClient.h"
+#include "platform/OldDriverCheck.h"
+#include "settings/SettingsLocation.h"
+
+int main(int argc, char** argv) {
+    std::vector<std::string> arguments(argv, argv + argc);
+    zel::cmd::ProcessConsole console;
+    zel::cmd::ZelapiDevices api;
+    auto oldDrivers = zel::cmd::makeOldDriverCheck();
+    zel::cmd::SocketDesktopNotifier notifier;
+    zel::cmd::Platform platform{console, std::cin, api, *oldDrivers, notifier, zel::cmd::programFolder(),
+                                zel::settings::userSettingsDocumentPath()};
+    return zel::cmd::runApplication(arguments, platform);
+}
