@@ -127,8 +127,8 @@ TEST_F(ChipConfigCommand, OnlyTheLowByteOfTheSlotArgumentCounts) {
 
 TEST_F(ChipConfigCommand, SlotOneRegistersWrapAroundAt256) {
     start({"gen=1"});
-    EXPECT_EQ(apply(save(withHeader().record(0x00AB, 0xA0).record(0, 0xFFFF)), 1, 0), 1);
-    EXPECT_EQ(wireOps(*sim, 0).front(), wireReg(0x10, 0x00AB));  // 0xA0 + 0x70 = 0x110
+    EXPECT_EQ(apply(save(withHeader().record(0x000C, 0xA0).record(0, 0xFFFF)), 1, 0), 1);
+    EXPECT_EQ(wireOps(*sim, 0).front(), wireReg(0x10, 0x000C));  // 0xA0 + 0x70 = 0x110, the reset pin
 }
 
 // ---- section boundaries ----

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "chipcfg/CfgBytes.h"
-#include "chipcfg/TempDir.h"
+#include "TempDir.h"
 #include "text/TextCodec.h"
 
 #include <array>
@@ -42,7 +42,7 @@ public:
     std::wstring folder() const { return text::utf8ToWide(dir_.path().string()); }
 
 private:
-    chipcfg::test::TempDir dir_;
+    TempDir dir_;
 };
 
 }  // namespace zel::test
