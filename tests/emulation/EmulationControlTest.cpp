@@ -58,18 +58,6 @@ TEST_F(EmulationControl, RunningMeansTheRunRegisterReadsExactlyOne)
     EXPECT_EQ(CliIsMemoryEmulationRunning(0), 1);
 }
 
-TEST_F(EmulationControl, StopPausesByTheDevicesTimeScale)
-{
-    // 10 ms scaled by 40: a stop that skipped the pause or ignored the scale returns far sooner.
-    startSimulator({"gen=1"}, {"--time-scale", "40"});
-    CliInitialZelmorProDLL();
-    sim().control("set-reg 0 0x28 1");
-    const auto begin = std::chrono::steady_clock::now();
-    CliStopEmulation(0);
-    EXPECT_GE(std::chrono::steady_clock::now() - begin, 400ms);
-    EXPECT_EQ(sim().reg(0, 0x28), 0);
-}
-
 TEST_F(EmulationControl, StartAndStopOfAClosedSlotSendNothing)
 {
     startSimulator({"gen=1", "gen=1"});
