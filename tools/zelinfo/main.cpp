@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -17,10 +18,12 @@ namespace {
 constexpr const char* kUsage =
     "Usage: zelinfo\n"
     "       zelinfo --apply CFG --device N [--target 1|2]\n"
+    "       zelinfo --supply 3.3|2.5|1.8 --device N\n"
     "Prints the number of opened emulators, the current device index and, per emulator, whether\n"
     "it is opened, its firmware and hardware versions, product name and serial number.\n"
     "With --apply, makes target 1 (default) or 2 of device N (0-based) impersonate the chip of the\n"
     "chip-configuration file CFG, sets the chip's option registers and prints the chip.\n"
+    "With --supply, switches the target supply of device N (0-based).\n"
     "Set ZELMOR_SIM to a simulator folder to look at simulated emulators.\n";
 
 void print(const std::string& text)
@@ -57,12 +60,49 @@ void report()
     }
 }
 
+// --supply V --device N: the target supply through the API's voltage calls.
+struct SupplyRequest {
+    void (*setVoltage)(int) = nullptr;
+    int device = -1;
+};
+
+std::optional<SupplyRequest> parseSupplyRequest(int argc, char** argv)
+{
+    if (argc != 5 || std::strcmp(argv[1], "--supply") != 0 || std::strcmp(argv[3], "--device") != 0)
+        return std::nullopt;
+    SupplyRequest request;
+    const std::string volts = argv[2];
+    if (volts == "3.3")
+        request.setVoltage = CliSetVccTo33V;
+    else if (volts == "2.5")
+        request.setVoltage = CliSetVccTo25V;
+    else if (volts == "1.8")
+        request.setVoltage = CliSetVccTo18V;
+    char* end = nullptr;
+    request.device = static_cast<int>(std::strtol(argv[4], &end, 10));
+    if (!request.setVoltage || end == argv[4] || *end != '\0' || request.device < 0)
+        return std::nullopt;
+    return request;
+}
+
+int setSupply(const SupplyRequest& request, const char* volts)
+{
+    if (CliIsZelmorProUSBOpened(request.device) != 1) {
+        std::fprintf(stderr, "zelinfo: device %d is not opened\n", request.device);
+        return 1;
+    }
+    request.setVoltage(request.device);
+    std::printf("device %d: target supply set to %s V\n", request.device, volts);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     std::optional<zel::info::ApplyRequest> apply;
-    if (argc > 1) {
+    const auto supply = parseSupplyRequest(argc, argv);
+    if (argc > 1 && !supply) {
         const bool help = std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0;
         std::string error;
         if (!help)
@@ -76,7 +116,9 @@ int main(int argc, char** argv)
     }
     CliInitialZelmorProDLL();
     int status = 0;
-    if (apply)
+    if (supply)
+        status = setSupply(*supply, argv[2]);
+    else if (apply)
         status = zel::info::applyChipConfig(*apply);
     else
         report();
