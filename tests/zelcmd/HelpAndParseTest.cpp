@@ -4,6 +4,8 @@
 
 #include <boost/program_options.hpp>
 
+#include <fstream>
+#include <iterator>
 #include <sstream>
 
 namespace zel::test {
@@ -101,6 +103,19 @@ TEST_F(HelpAndParse, HelpListsTheOptionTableWithoutAnyDevice) {
         // Help runs nothing: no device, yet no "No device is connected!".
         EXPECT_EQ(r.out.find("No device is connected!"), std::string::npos);
     }
+}
+
+// The README shows the listing; it must be what the program prints.
+TEST_F(HelpAndParse, ReadmeShowsTheProgramsHelp) {
+    std::ifstream in(ZEL_README_PATH, std::ios::binary);
+    const std::string readme{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::string opening = "`zelcmd --help`:\n\n```\n";
+    const auto begin = readme.find(opening);
+    ASSERT_NE(begin, std::string::npos);
+    const auto start = begin + opening.size();
+    const auto end = readme.find("```", start);
+    ASSERT_NE(end, std::string::npos);
+    EXPECT_EQ(readme.substr(start, end - start), zelcmd({"--help"}).out);
 }
 
 TEST_F(HelpAndParse, GroupsInOrderWithTheirTitles) {
