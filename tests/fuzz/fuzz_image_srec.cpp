@@ -4,35 +4,15 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
-#include <sys/mman.h>
-#include <unistd.h>
 
+#include "ImageFuzzSupport.h"
 #include "image/ImageReader.h"
 #include "image/ImageWriter.h"
 #include "image/RecordReading.h"
 
-namespace {
-
 using namespace zel::image;
-
-// One in-memory file, reused for every input and opened through /proc/self/fd.
-struct MemoryFile {
-    int fd = memfd_create("fuzz_image_srec", 0);
-    std::filesystem::path path = "/proc/self/fd/" + std::to_string(fd);
-
-    void fill(const uint8_t* data, size_t size) {
-        if (fd < 0 || ftruncate(fd, 0) != 0 || pwrite(fd, data, size, 0) != static_cast<ssize_t>(size)) std::abort();
-    }
-};
-
-void expectSame(const ReadResult& a, const ReadResult& b) {
-    if (a.ok() != b.ok()) std::abort();
-    if (a.ok() ? a.image() != b.image()
-               : a.error().line != b.error().line || a.error().failure != b.error().failure)
-        std::abort();
-}
-
-}  // namespace
+using zel::image::fuzz::expectSame;
+using zel::image::fuzz::MemoryFile;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static MemoryFile file;
