@@ -1,6 +1,7 @@
 // zelfwbuild: synthetic firmware for the simulated emulator. The images carry their versions,
 // so a simulated device that boots from them reports what was built (see README.md).
 #include "FirmwareBuild.h"
+#include "ToolArguments.h"
 
 #include <charconv>
 #include <filesystem>
@@ -25,43 +26,13 @@ constexpr const char* kUsageText =
     "1048575 (FPGA) and 917247 (MCU) unless --allow-oversize.\n"
     "Exit status: 0 done, 1 usage, 2 sizes refused, 3 cannot write.\n";
 
-class Arguments {
-public:
-    Arguments(int argc, char** argv) : words_(argv + 1, argv + argc) {}
-
-    // The value after `option`, removed from the list with it; a trailing option without value
-    // stays in the list, so it shows as an unexpected word.
-    bool take(const char* option, std::string& value) {
-        for (size_t i = 0; i + 1 < words_.size(); ++i) {
-            if (words_[i] != option) continue;
-            value = words_[i + 1];
-            words_.erase(words_.begin() + static_cast<long>(i), words_.begin() + static_cast<long>(i) + 2);
-            return true;
-        }
-        return false;
-    }
-    bool takeFlag(const char* option) {
-        for (size_t i = 0; i < words_.size(); ++i) {
-            if (words_[i] != option) continue;
-            words_.erase(words_.begin() + static_cast<long>(i));
-            return true;
-        }
-        return false;
-    }
-    const std::vector<std::string>& rest() const { return words_; }
-
-private:
-    std::vector<std::string> words_;
-};
+using zel::tools::Arguments;
 
 bool parseSize(std::string_view text, uint32_t& value) {
-    int base = 10;
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        text.remove_prefix(2);
-        base = 16;
-    }
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-    return !text.empty() && error == std::errc() && end == text.data() + text.size();
+    uint64_t wide = 0;
+    if (!zel::tools::parseNumber(text, UINT32_MAX, wide)) return false;
+    value = static_cast<uint32_t>(wide);
+    return true;
 }
 
 int usage() {

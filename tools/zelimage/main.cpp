@@ -2,6 +2,7 @@
 // the project's writers, reports an image's size and checksum, and downloads an image to one
 // target of an emulator, verifies it and reads it back, printing the checksums on both sides.
 #include "ImageCommands.h"
+#include "ToolArguments.h"
 
 #include <charconv>
 #include <cstdio>
@@ -25,56 +26,7 @@ constexpr const char* kUsage =
     "Numbers are decimal or 0x-hexadecimal. Set ZELMOR_SIM to use simulated emulators.\n"
     "Exit status: 0 done, 1 usage, 2 image file, 3 device or transfer, 4 verify failed.\n";
 
-bool parseNumber(std::string_view text, uint64_t limit, uint64_t& value)
-{
-    int base = 10;
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        text.remove_prefix(2);
-        base = 16;
-    }
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-    return !text.empty() && error == std::errc() && end == text.data() + text.size() && value <= limit;
-}
-
-class Arguments {
-public:
-    Arguments(int argc, char** argv) : words_(argv + 1, argv + argc) {}
-
-    // The value after `option`, removed from the list with it.
-    bool take(const char* option, std::string& value)
-    {
-        for (size_t i = 0; i + 1 < words_.size(); ++i) {
-            if (words_[i] == option) {
-                value = words_[i + 1];
-                words_.erase(words_.begin() + static_cast<long>(i), words_.begin() + static_cast<long>(i) + 2);
-                return true;
-            }
-        }
-        return false;
-    }
-    bool takeNumber(const char* option, uint64_t limit, uint64_t& value, bool& bad)
-    {
-        std::string text;
-        if (!take(option, text))
-            return false;
-        bad = bad || !parseNumber(text, limit, value);
-        return true;
-    }
-    bool takeFlag(const char* option)
-    {
-        for (size_t i = 0; i < words_.size(); ++i) {
-            if (words_[i] == option) {
-                words_.erase(words_.begin() + static_cast<long>(i));
-                return true;
-            }
-        }
-        return false;
-    }
-    const std::vector<std::string>& rest() const { return words_; }
-
-private:
-    std::vector<std::string> words_;
-};
+using zel::tools::Arguments;
 
 int usage()
 {
