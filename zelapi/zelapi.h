@@ -185,6 +185,9 @@ ZEL_EXPORT const std::vector<uint8_t>* CliReadFromZelmorProvector(uint32_t dwAdr
 ZEL_EXPORT void CliStartEmulation(int index);
 // Stops emulation if device `index` emulates, then pauses 10 ms.
 ZEL_EXPORT void CliStopEmulation(int index);
+// A fixed host pause that the front ends make around device `index` (2,000 ms after an FPGA
+// image switch): real time on hardware, shortened only by a simulator's reported time scale.
+ZEL_EXPORT void CliPauseForZelmorPro(unsigned int milliseconds, int index);
 // One entry point under two names: nothing is switched (the boot source is the target's).
 ZEL_EXPORT void CliSystemBootFromZelmorPro(int unused);
 ZEL_EXPORT void CliSystemBootFromSPIFlash(int unused);

@@ -93,7 +93,7 @@ public:
     virtual int writeRpmc(std::span<const std::uint8_t> table, int index) = 0;
 
     // The fixed pause after an FPGA image switch.
-    virtual void pause(std::chrono::milliseconds duration) = 0;
+    virtual void pause(std::chrono::milliseconds duration, int index) = 0;
 };
 
 }  // namespace zel::cmd

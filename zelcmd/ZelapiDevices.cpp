@@ -1,6 +1,5 @@
 #include "ZelapiDevices.h"
 
-#include <thread>
 #include <vector>
 
 #include "text/TextCodec.h"
@@ -119,6 +118,8 @@ int ZelapiDevices::writeRpmc(std::span<const std::uint8_t> table, int index) {
     return CliWriteRPMC(block.data(), static_cast<int>(block.size()), index);
 }
 
-void ZelapiDevices::pause(std::chrono::milliseconds duration) { std::this_thread::sleep_for(duration); }
+void ZelapiDevices::pause(std::chrono::milliseconds duration, int index) {
+    CliPauseForZelmorPro(static_cast<unsigned>(duration.count()), index);
+}
 
 }  // namespace zel::cmd

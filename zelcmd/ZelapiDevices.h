@@ -42,7 +42,7 @@ public:
     int updateFirmware(const std::filesystem::path& file, int index) override;
     int writeRpmc(std::span<const std::uint8_t> table, int index) override;
 
-    void pause(std::chrono::milliseconds duration) override;
+    void pause(std::chrono::milliseconds duration, int index) override;
 
 private:
     bool large_ = false;

@@ -69,6 +69,11 @@ void CliStopEmulation(int index)
     SleepForZelmorPro(kStopSettleMs, index);
 }
 
+void CliPauseForZelmorPro(unsigned int milliseconds, int index)
+{
+    SleepForZelmorPro(milliseconds, index);
+}
+
 void CliSystemBootFromZelmorPro(int /*unused*/)
 {
     if (initialised())

@@ -31,7 +31,7 @@ bool switchFpgaImage(CommandContext& context, int index, std::uint32_t chipVolta
     const bool to18V = chipVoltage == 1800;
     api.reconfigureFpga(index);
     if (!api.switchFpgaVersion(to18V ? kImage18VLocation : kImage33VLocation, index)) return false;
-    if (to18V) api.pause(kSettleTime);
+    if (to18V) api.pause(kSettleTime, index);
     const auto info = api.productInfo(index);
     if (info.fpgaMajor() != (to18V ? kFpgaMajor18V : kFpgaMajor33V)) {
         context.console().line(kVccSettingError);

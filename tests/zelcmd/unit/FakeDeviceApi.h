@@ -75,7 +75,9 @@ public:
     std::uint8_t verify(std::uint32_t address, std::uint32_t length, bool generation2, int index) override;
     int updateFirmware(const std::filesystem::path& file, int index) override;
     int writeRpmc(std::span<const std::uint8_t> table, int index) override;
-    void pause(std::chrono::milliseconds duration) override { record("pause " + std::to_string(duration.count())); }
+    void pause(std::chrono::milliseconds duration, int index) override {
+        record("pause " + std::to_string(duration.count()) + " " + std::to_string(index));
+    }
 
     std::vector<std::uint8_t> lastRpmcTable;
     zel::cmd::DownloadRequest lastDownload;

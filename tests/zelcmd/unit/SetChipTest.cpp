@@ -38,7 +38,7 @@ TEST(SetChip, YesSwitchesTheImageRestoresThePinsAndSelectsAgain) {
     auto r = h.dispatch({"--set", "W25Q32JV"}, "y");
     EXPECT_EQ(r.status, 0) << r.out;
     EXPECT_EQ(r.out, std::string(kQuestion) + "Please wait for 10 seconds...\nChip 1 W25Q32JV is set.\nVCC 1.8V is applied!\n");
-    const std::vector<std::string> expected = {"reconfig 0", "switch 491520 0", "pause 2000", "hold 1 0", "miso 0",
+    const std::vector<std::string> expected = {"reconfig 0", "switch 491520 0", "pause 2000 0", "hold 1 0", "miso 0",
                                                "reset 0 0",  "addrlen 1 0",     "qe 0",       "die 0",    "cs 1 0"};
     const auto calls = h.api.calls();
     const int first = h.api.indexOf("reconfig");
