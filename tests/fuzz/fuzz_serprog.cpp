@@ -23,6 +23,7 @@ public:
     explicit InputStream(std::span<const uint8_t> input) : input_(input) {}
     bool read(std::span<uint8_t> into) override {
         if (into.size() > input_.size() - used_) return false;
+        if (into.empty()) return true;
         std::memcpy(into.data(), input_.data() + used_, into.size());
         used_ += into.size();
         return true;
