@@ -87,6 +87,7 @@ std::string status(Simulator& sim) {
                 (state.heldBySimulator ? "held-by-simulator" : state.held ? "held" : "free") + " " + running + " " +
                 (state.stalled ? "stalled" : "responsive");
         if (state.failPending > 0) text += " fail=" + std::to_string(state.failPending);
+        if (state.frameFailPending > 0) text += " fail-frames=" + std::to_string(state.frameFailPending);
         text += " product=" + slot.profile().name + "\n";
     }
     return text;
@@ -191,14 +192,10 @@ const std::vector<Command>& commands() {
              slot.setStalled(w[2] == "on");
              return slot.name() + " stall " + w[2] + "\n";
          }},
-        {"fail", "N COUNT", "the next COUNT transfers of device N answer with a stall", 2,
-         [](Simulator& sim, const Words& w) {
-             auto& slot = deviceArg(sim, w[1]);
-             auto count = number(w[2], "count");
-             if (count > 0xFFFFFFFF) throw ControlError("count too large");
-             slot.failNext(static_cast<unsigned>(count));
-             return slot.name() + " fails the next " + w[2] + " transfers\n";
-         }},
+        {"fail", "N COUNT [FRAME]",
+         "the next COUNT transfers of device N answer with a stall; with FRAME (hex), only the next COUNT "
+         "command frames that begin with those bytes",
+         2, nullptr},
         {"log", "N", "transfer log of device N, oldest first", 1,
          [](Simulator& sim, const Words& w) { return deviceArg(sim, w[1]).log().text(); }},
         {"clear-log", "N", "empties the transfer log of device N", 1,
@@ -366,6 +363,21 @@ std::string runCorrupt(Simulator& sim, const Words& w) {
     return slot.name() + " corrupts its next memory write\n";
 }
 
+std::string runFail(Simulator& sim, const Words& w) {
+    if (w.size() < 3 || w.size() > 4) throw ControlError("usage: fail N COUNT [FRAME]");
+    auto& slot = deviceArg(sim, w[1]);
+    auto count = number(w[2], "count");
+    if (count > 0xFFFFFFFF) throw ControlError("count too large");
+    if (w.size() == 3) {
+        slot.failNext(static_cast<unsigned>(count));
+        return slot.name() + " fails the next " + w[2] + " transfers\n";
+    }
+    auto prefix = hexBytes(w[3]);
+    if (prefix.empty() || prefix.size() > 16) throw ControlError("FRAME takes 1 to 16 bytes");
+    slot.failFrames(static_cast<unsigned>(count), std::move(prefix));
+    return slot.name() + " fails the next " + w[2] + " frames beginning " + w[3] + "\n";
+}
+
 std::string runTable(Simulator& sim, const Words& w) {
     if (w.size() < 3 || w.size() > 4) throw ControlError("usage: table N NAME [SLOT]");
     unsigned slot = w.size() == 4 ? static_cast<unsigned>(number(w[3], "slot")) : 0;
@@ -411,6 +423,7 @@ std::string runControlCommand(Simulator& simulator, const std::vector<std::strin
     if (words[0] == "help") return controlCommandHelp();
     if (words[0] == "table") return runTable(simulator, words);
     if (words[0] == "corrupt") return runCorrupt(simulator, words);
+    if (words[0] == "fail") return runFail(simulator, words);
     if (words[0] == "target") return runTarget(simulator, words);
     if (words[0] == "trace") return runTrace(simulator, words);
     for (const auto& command : commands()) {

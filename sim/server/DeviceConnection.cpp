@@ -13,6 +13,9 @@ namespace {
 using simwire::MsgType;
 using simwire::Status;
 
+// The 16-byte command frame; frame-matched faults look at no other transfer.
+constexpr uint64_t kCommandFrameBytes = 16;
+
 std::span<const uint8_t> bytesOf(const auto& value) {
     return {reinterpret_cast<const uint8_t*>(&value), sizeof value};
 }
@@ -123,6 +126,12 @@ bool DeviceConnection::bulkOut(const Header& request) {
         log.out(request.endpoint, data.recorder(), TransferStatus::Stall);
         return reply(Status::Stall);
     case DeviceSlot::Gate::Proceed: break;
+    }
+    if (request.length == kCommandFrameBytes && slot_.frameFaultPending() &&
+        slot_.takeFrameFault(data.peek(kCommandFrameBytes))) {
+        if (!data.skip(data.remaining())) return false;
+        log.out(request.endpoint, data.recorder(), TransferStatus::Stall);
+        return reply(Status::Stall);
     }
     std::lock_guard model(slot_.modelMutex());
     auto status = slot_.model().bulkOut(request.endpoint, data);

@@ -147,6 +147,34 @@ void DeviceSlot::failNext(unsigned count) {
     log_.note("fail next " + std::to_string(count) + " transfers");
 }
 
+void DeviceSlot::failFrames(unsigned count, std::vector<uint8_t> prefix) {
+    std::string hex;
+    for (auto byte : prefix) {
+        static constexpr char kDigits[] = "0123456789abcdef";
+        hex += kDigits[byte >> 4];
+        hex += kDigits[byte & 0xF];
+    }
+    {
+        std::lock_guard lock(sessionMutex_);
+        frameFailPending_ = count;
+        frameFailPrefix_ = std::move(prefix);
+    }
+    log_.note("fail next " + std::to_string(count) + " frames beginning " + hex);
+}
+
+bool DeviceSlot::frameFaultPending() const {
+    std::lock_guard lock(sessionMutex_);
+    return frameFailPending_ > 0;
+}
+
+bool DeviceSlot::takeFrameFault(std::span<const uint8_t> frame) {
+    std::lock_guard lock(sessionMutex_);
+    if (frameFailPending_ == 0 || frame.size() < frameFailPrefix_.size()) return false;
+    if (!std::equal(frameFailPrefix_.begin(), frameFailPrefix_.end(), frame.begin())) return false;
+    --frameFailPending_;
+    return true;
+}
+
 bool DeviceSlot::hold() {
     {
         std::lock_guard lock(sessionMutex_);
@@ -202,7 +230,7 @@ void DeviceSlot::shutdown() {
 
 DeviceSlot::State DeviceSlot::state() const {
     std::lock_guard lock(sessionMutex_);
-    return {plugged_, holder_ != 0, holder_ == kSimulatorHolder, stalled_, failPending_};
+    return {plugged_, holder_ != 0, holder_ == kSimulatorHolder, stalled_, failPending_, frameFailPending_};
 }
 
 }  // namespace zel::sim

@@ -14,7 +14,9 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
+#include <vector>
 
 namespace zel::sim {
 
@@ -61,6 +63,12 @@ public:
     // Faults and control.
     void setStalled(bool stalled);
     void failNext(unsigned count);
+    // The next `count` command frames (16-byte bulk OUT transfers) that begin with `prefix`
+    // answer with a stall; other transfers go through.
+    void failFrames(unsigned count, std::vector<uint8_t> prefix);
+    bool frameFaultPending() const;
+    // Uses up one frame fault when `frame` matches it.
+    bool takeFrameFault(std::span<const uint8_t> frame);
     bool hold();     // false: a client holds it
     bool release();  // false: the simulator does not hold it
     void markUnplugged();
@@ -75,6 +83,7 @@ public:
         bool heldBySimulator = false;
         bool stalled = false;
         unsigned failPending = 0;
+        unsigned frameFailPending = 0;
     };
     State state() const;
 
@@ -98,6 +107,8 @@ private:
     bool stalled_ = false;
     bool stopping_ = false;
     unsigned failPending_ = 0;
+    unsigned frameFailPending_ = 0;
+    std::vector<uint8_t> frameFailPrefix_;
     uint64_t generation_ = 1;
 };
 

@@ -5,6 +5,8 @@
 #include "core/DataRecorder.h"
 #include "core/Transfer.h"
 
+#include <vector>
+
 namespace zel::sim {
 
 class SocketOutData final : public OutData {
@@ -14,6 +16,9 @@ public:
     uint64_t size() const override { return size_; }
     uint64_t consumed() const override { return consumed_; }
     bool read(std::span<uint8_t> into) override;
+    // The first min(count, size()) bytes, read ahead before anything was consumed; later reads
+    // still deliver them. Empty when the client went away.
+    std::span<const uint8_t> peek(size_t count);
     bool skip(uint64_t count) override;
 
     // The client went away before all its data arrived.
@@ -26,6 +31,7 @@ private:
     uint64_t consumed_ = 0;
     bool failed_ = false;
     DataRecorder recorder_;
+    std::vector<uint8_t> peeked_;  // read ahead, not yet consumed
 };
 
 }  // namespace zel::sim
