@@ -101,11 +101,13 @@ public:
     std::optional<ReplyHeader> transact(const RequestHeader& request, std::span<const uint8_t> data,
                                         std::chrono::milliseconds timeout) {
         if (dead_) return std::nullopt;
+        // One deadline for the whole transfer: sending its data and waiting for the answer
+        // share the time-out, as on a USB pipe.
+        replyDeadline_ = Clock::now() + timeout;
         iovec parts[2] = {{const_cast<RequestHeader*>(&request), sizeof request},
                           {const_cast<uint8_t*>(data.data()), data.size()}};
-        if (!check(simwire::writeAllv(fd_.get(), parts, Clock::now() + timeout))) return std::nullopt;
+        if (!check(simwire::writeAllv(fd_.get(), parts, replyDeadline_))) return std::nullopt;
         ReplyHeader reply;
-        replyDeadline_ = Clock::now() + timeout;
         if (!check(simwire::readAll(fd_.get(), simwire::asWritableBytes(reply), replyDeadline_))) return std::nullopt;
         if (reply.magic != simwire::kReplyMagic) return fail();
         return reply;

@@ -70,6 +70,8 @@ public:
 
     void setBusy(bool busy) { busy_ = busy; }
     void setTimeScaleMicro(uint32_t micro) { timeScaleMicro_ = micro; }
+    // A device slow to take a bulk OUT's data: it waits this long before reading it.
+    void setDataDelay(std::chrono::milliseconds delay) { dataDelayMs_ = delay.count(); }
     void setHandler(Handler handler) {
         std::lock_guard lock(mutex_);
         handler_ = std::move(handler);
@@ -115,6 +117,8 @@ private:
             dataLength = h.setup[6] | h.setup[7] << 8;
         }
         request.data.resize(dataLength);
+        if (h.type == uint8_t(simwire::MsgType::BulkOut))
+            std::this_thread::sleep_for(std::chrono::milliseconds(dataDelayMs_.load()));
         if (simwire::readAll(fd, std::as_writable_bytes(std::span(request.data)), deadline) != simwire::IoResult::Ok) {
             return false;
         }
@@ -161,6 +165,7 @@ private:
     std::atomic<bool> busy_{false};
     std::atomic<uint32_t> timeScaleMicro_{1000000};
     std::atomic<int> hangUps_{0};
+    std::atomic<long long> dataDelayMs_{0};
     std::vector<int> connections_;  // served thread only
     mutable std::mutex mutex_;
     Handler handler_;

@@ -209,6 +209,20 @@ TEST_F(SimTransportTest, UnansweredTransferTimesOutAndTheLinkStaysDead) {
     EXPECT_EQ(transfers(*dev).size(), 1u);
 }
 
+TEST_F(SimTransportTest, SendingTheDataAndAwaitingTheAnswerShareOneTimeOut) {
+    // The data go out slowly (700 ms of a 1,000 ms time-out) and the answer comes 500 ms later:
+    // inside one time-out counted from each phase, but not from the start of the transfer.
+    auto dev = device("dev00.usb");
+    dev->setDataDelay(700ms);
+    dev->setHandler([](const SimRequest& r) -> std::variant<SimReply, NoReply> {
+        std::this_thread::sleep_for(500ms);
+        return SimReply{Status::Ok, r.data.size(), {}};
+    });
+    auto handle = openOnly(*dev, {1000ms, 1000ms});
+    std::vector<uint8_t> block(8u << 20, 0x5A);  // more than a socket buffer holds
+    EXPECT_FALSE(handle->bulkOut(0x01, block).ok);
+}
+
 TEST_F(SimTransportTest, OversizedReplyOrHangUpKillsTheLink) {
     auto dev = device("dev00.usb");
     dev->setHandler([](const SimRequest&) -> std::variant<SimReply, NoReply> {
