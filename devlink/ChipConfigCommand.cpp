@@ -1,6 +1,7 @@
 #include "ChipConfigCommand.h"
 
 #include "CommandDispatcher.h"
+#include "FirmwareVersionQuery.h"
 #include "IdentityCommands.h"
 #include "RegisterCommands.h"
 #include "chipcfg/ChipConfigFile.h"
@@ -11,28 +12,46 @@
 namespace zel::devlink {
 namespace {
 
-// Sends what the walk produces, as it produces it. Transfers are single-attempt and their
-// failures are not reported (the result of command 4 does not depend on them), with one
-// exception: the final read-modify-write of the pin control register writes nothing back when
-// its read failed, so a zeroed reply never clears the register's other bits.
+// Sends what the walk produces, as it produces it. Transfers are single-attempt; the first one
+// that fails (a version read included) ends the traffic: nothing more is sent, so an emulator
+// that stopped answering costs one time-out rather than one per record, and a failed version
+// read never lets a G2 emulator be configured as a first-generation one. The final
+// read-modify-write of the pin control register writes nothing back when its read failed, so a
+// zeroed reply never clears the register's other bits.
 class DeviceWalk final : public chipcfg::WalkVisitor {
 public:
     explicit DeviceWalk(CommandChannel channel) : channel_(channel), registers_(channel) {}
 
-    void writeRegister(const chipcfg::RegisterWrite& write) override { registers_.write(write.reg, write.value); }
+    // The generation test asked before every section-1 record.
+    bool isG2() {
+        if (failed_) return false;
+        auto version = queryFirmwareVersion(channel_);
+        if (!version) failed_ = true;
+        return version && isG2Firmware(*version);
+    }
+
+    void writeRegister(const chipcfg::RegisterWrite& write) override {
+        if (!failed_) failed_ = !registers_.write(write.reg, write.value);
+    }
 
     void setLevel(const chipcfg::LevelSet& level) override {
-        channel_.sendCommand(CommandFrame(Opcode::SetLevel).put8(1, level.channel).put16(2, level.value));
+        if (!failed_)
+            failed_ = !channel_.sendCommand(CommandFrame(Opcode::SetLevel).put8(1, level.channel).put16(2, level.value));
     }
 
     void finish() override {
+        if (failed_) return;
         auto pins = registers_.read(chipcfg::kPinControlRegister);
-        if (pins) registers_.write(chipcfg::kPinControlRegister, *pins | chipcfg::kPinControlConfiguredBit);
+        failed_ = !pins || !registers_.write(chipcfg::kPinControlRegister, *pins | chipcfg::kPinControlConfiguredBit);
     }
+
+    // Every transfer of the walk went out (and every reply came back).
+    bool complete() const { return !failed_; }
 
 private:
     CommandChannel channel_;
     RegisterCommands registers_;
+    bool failed_ = false;
 };
 
 }  // namespace
@@ -40,11 +59,11 @@ private:
 ChipConfigResult applyChipConfig(CommandChannel channel, const std::filesystem::path& path, chipcfg::ChipSlot slot) {
     auto bytes = chipcfg::loadChipConfigBytes(path);
     if (!bytes) return ChipConfigResult::NotApplied;
-    // The generation decides how section 1 ends; it is asked of the device before every record.
-    auto isG2 = [channel] { return IdentityCommands(channel).isG2(); };
     DeviceWalk device(channel);
-    auto walked = chipcfg::walkChipConfig(bytes.value(), slot, isG2, device);
-    return walked ? ChipConfigResult::Applied : ChipConfigResult::NotApplied;
+    // The generation decides how section 1 ends; it is asked of the device before every record.
+    auto walked = chipcfg::walkChipConfig(bytes.value(), slot, [&device] { return device.isG2(); }, device);
+    if (!walked) return ChipConfigResult::NotApplied;
+    return device.complete() ? ChipConfigResult::Applied : ChipConfigResult::TransferFailed;
 }
 
 long chipConfigCommand(CommandContext& context) {

@@ -11,8 +11,9 @@
 namespace zel::devlink {
 
 enum class ChipConfigResult {
-    Applied,     // the walk ran to its end (transfers may still have failed)
-    NotApplied,  // the file cannot be read or is shorter than its header: nothing was sent
+    Applied,         // the walk ran to its end and every transfer succeeded
+    NotApplied,      // the file cannot be read or is shorter than its header: nothing was sent
+    TransferFailed,  // a transfer failed; nothing was sent after it
 };
 
 // Applies the file at `path` to chip slot `slot` of the device behind `channel`.

@@ -20,6 +20,7 @@ int DeviceSlots::enumerate() {
     auto entries = transport_->enumerate(kEmulatorVendorId, kEmulatorProductId);
     // Devices beyond the table have no slot index and stay closed.
     if (entries.size() > slots_.size()) entries.resize(slots_.size());
+    foundCount_ = static_cast<uint32_t>(entries.size());
     for (size_t i = 0; i < entries.size(); ++i) {
         slots_[i] = std::move(entries[i].handle);
         if (slots_[i]) ++openCount_;
@@ -44,6 +45,7 @@ void DeviceSlots::chooseCurrentIndex(size_t enumerated) {
 void DeviceSlots::releaseAll() {
     for (auto& slot : slots_) slot.reset();
     openCount_ = 0;
+    foundCount_ = 0;
 }
 
 transport::DeviceHandle* DeviceSlots::device(int index) const {

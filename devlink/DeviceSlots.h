@@ -37,6 +37,8 @@ public:
     CommandChannel channel(int index) const { return CommandChannel(device(index)); }
 
     uint32_t openCount() const { return openCount_; }
+    // Every emulator the last enumeration found, opened or not (held elsewhere, no access).
+    uint32_t foundCount() const { return foundCount_; }
     uint8_t currentIndex() const { return currentIndex_; }
 
 private:
@@ -46,6 +48,7 @@ private:
     std::unique_ptr<transport::Transport> transport_;
     std::array<std::unique_ptr<transport::DeviceHandle>, kSlotCount> slots_;
     uint32_t openCount_ = 0;
+    uint32_t foundCount_ = 0;
     uint8_t currentIndex_ = 0;
 };
 

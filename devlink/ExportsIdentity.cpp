@@ -1,4 +1,5 @@
 // Exports: firmware version, hardware version and serial number.
+#include "FirmwareVersionQuery.h"
 #include "IdentityCommands.h"
 #include "LibraryInstance.h"
 #include "ZelmorProDll.h"
@@ -24,6 +25,15 @@ void GetZelmorProFirmwareVersion(unsigned char* version, int index) {
     if (!instance || version == nullptr) return;
     auto read = identityOf(*instance, index).firmwareVersion();
     std::copy(read.begin(), read.end(), version);
+}
+
+int TryGetZelmorProFirmwareVersion(unsigned char* version, int index) {
+    auto* instance = library();
+    if (!instance || version == nullptr) return 0;
+    auto read = zel::devlink::queryFirmwareVersion(instance->slots().channel(index));
+    if (!read) return 0;
+    std::copy(read->begin(), read->end(), version);
+    return 1;
 }
 
 unsigned char GetZelmorProHWVersion(int index) {

@@ -50,6 +50,25 @@ int IsZelmorProRunning(int index) {
     return instance && RegisterCommands(channelOf(*instance, index)).isRunning() ? 1 : 0;
 }
 
+int TryRunZelmorPro(int index) {
+    auto* instance = library();
+    return instance && RegisterCommands(channelOf(*instance, index)).run() ? 1 : 0;
+}
+
+int TryStopZelmorPro(int index) {
+    auto* instance = library();
+    return instance && RegisterCommands(channelOf(*instance, index)).stop() ? 1 : 0;
+}
+
+int TryIsZelmorProRunning(int* running, int index) {
+    auto* instance = library();
+    if (!instance || running == nullptr) return 0;
+    auto state = RegisterCommands(channelOf(*instance, index)).runState();
+    if (!state) return 0;
+    *running = *state ? 1 : 0;
+    return 1;
+}
+
 int IsZelmorProG2(int index) {
     auto* instance = library();
     return instance && IdentityCommands(channelOf(*instance, index)).isG2() ? 1 : 0;

@@ -35,6 +35,11 @@ int IsZelmorProOpened(int index) {
     return instance && instance->slots().device(index) != nullptr ? 1 : 0;
 }
 
+int GetZelmorProFoundCount() {
+    auto* instance = library();
+    return instance ? static_cast<int>(instance->slots().foundCount()) : 0;
+}
+
 unsigned char DoGetUSBDexIndex() { return DeviceSlots::process().currentIndex(); }
 
 wchar_t* GetUSBZelmorProName(wchar_t* name, int index) {

@@ -1,17 +1,13 @@
 #include "IdentityCommands.h"
 
 #include "DeviceSlots.h"
+#include "FirmwareVersionQuery.h"
 
 #include <algorithm>
 
 namespace zel::devlink {
 
-FirmwareVersion IdentityCommands::firmwareVersion() {
-    std::array<uint8_t, 5> reply{};
-    if (channel_.sendCommand(CommandFrame(Opcode::ReadFirmwareVersion))) channel_.readReply(reply);
-    // The reply carries major before minor; callers get the little-endian order.
-    return {reply[2], reply[1], reply[4], reply[3]};
-}
+FirmwareVersion IdentityCommands::firmwareVersion() { return queryFirmwareVersion(channel_).value_or(FirmwareVersion{}); }
 
 FlashPage IdentityCommands::identityPage() {
     OnBoardFlashCommands flash(channel_);

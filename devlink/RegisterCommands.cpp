@@ -16,14 +16,18 @@ bool RegisterCommands::write(uint8_t reg, uint16_t value) {
     return channel_.sendCommand(CommandFrame(Opcode::WriteRegister).put8(1, reg).put16(2, value));
 }
 
-bool RegisterCommands::isRunning() { return read(reg::kRunState).value_or(0) == 1; }
-
-void RegisterCommands::run() {
-    if (!isRunning()) write(reg::kRunState, 1);
+std::optional<bool> RegisterCommands::runState() {
+    auto value = read(reg::kRunState);
+    if (!value) return std::nullopt;
+    return *value == 1;
 }
 
-void RegisterCommands::stop() {
-    if (isRunning()) write(reg::kRunState, 0);
+bool RegisterCommands::setRunState(bool running) {
+    auto state = runState();
+    // A state that cannot be read counts as stopped, as it always has on the wire (a run still
+    // writes the register); the outcome is a failure all the same.
+    if (state.value_or(false) != running && !write(reg::kRunState, running ? 1 : 0)) return false;
+    return state.has_value();
 }
 
 void RegisterCommands::setOperationLog() {

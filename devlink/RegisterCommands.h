@@ -26,13 +26,18 @@ public:
     std::optional<uint16_t> read(uint8_t reg);
     bool write(uint8_t reg, uint16_t value);
 
-    bool isRunning();
+    bool isRunning() { return runState().value_or(false); }
+    // nullopt when the run register cannot be read.
+    std::optional<bool> runState();
     // Idempotent: the run register is read first and written only when the state must change.
-    void run();
-    void stop();
+    // True when the emulator is in the asked state afterwards as far as the transfers tell.
+    bool run() { return setRunState(true); }
+    bool stop() { return setRunState(false); }
     void setOperationLog();
 
 private:
+    bool setRunState(bool running);
+
     CommandChannel channel_;
 };
 

@@ -18,6 +18,8 @@ enum _COMMAND : int {
     // were written and verified and the boot marker was written; 0 otherwise. Everything is
     // checked (version read, images, their sizes, the flash ID) before the flash is touched.
     ZELMOR_CMD_FIRMWARE_UPDATE = 0x02,       // arg: wchar_t* folder or container path
+    // Chip configuration: 1 when the file was walked and every transfer succeeded; 0 when it cannot
+    // be read or a transfer (a version read included) failed, after which nothing more is sent.
     ZELMOR_CMD_CHIP_CONFIG = 0x04,           // arg: wchar_t* .cfg path; value1: chip slot
     // Emulation memory (bit 31 of the address: chip slot 1, sent as given): one frame and one
     // bulk transfer. Writes give 1 when both went out (no data follows a failed frame); reads
@@ -115,6 +117,19 @@ ZEL_EXPORT int WriteZelmorProRPMC(unsigned char* const block, int size, unsigned
 // As ReadZelmorProRegister, but tells a failed read apart from a register that reads 0:
 // 1 with the value stored; 0 (value unchanged) when not initialised or the read failed.
 ZEL_EXPORT int TryReadZelmorProRegister(unsigned char reg, unsigned short* value, int index);
+// Run control that tells a failure apart: 1 when the emulator is running (stopped) afterwards,
+// the run register read and, where the state had to change, written; 0 when not initialised,
+// the slot is not open or a transfer failed.
+ZEL_EXPORT int TryRunZelmorPro(int index);
+ZEL_EXPORT int TryStopZelmorPro(int index);
+// 1 with *running set to 1 (emulating) or 0; 0 (running unchanged) when the state cannot be read.
+ZEL_EXPORT int TryIsZelmorProRunning(int* running, int index);
+// 1 with the four version bytes stored (as GetZelmorProFirmwareVersion); 0 (version unchanged)
+// when not initialised or the read failed.
+ZEL_EXPORT int TryGetZelmorProFirmwareVersion(unsigned char* version, int index);
+// Every emulator the last enumeration found, opened or not (held by another process, no
+// access): slots 0..count-1. 0 when not initialised.
+ZEL_EXPORT int GetZelmorProFoundCount();
 // Sleeps for a fixed host wait on behalf of slot index: scaled by the device's time scale (the
 // simulator's factor; 1 on hardware), unscaled when the slot is not open.
 ZEL_EXPORT void SleepForZelmorPro(unsigned int milliseconds, int index);

@@ -196,33 +196,33 @@ TEST_F(ChipConfigCommand, FileEndingEarlyLeavesLaterSectionsEmpty) {
 
 // ---- the final read-modify-write of register 0x2A ----
 
-TEST_F(ChipConfigCommand, PinControlIsWrittenBackOnlyWhenItsReadSucceeded) {
+TEST_F(ChipConfigCommand, FirstFailedTransferEndsTheWalkAndTheCommandFails) {
     start({"gen=1"});
-    const auto path = save(withHeader(false).record(0, 0).record(2500, 4));
-    // Dry run: how many transfers come before the register read.
-    EXPECT_EQ(apply(path, 0, 0), 1);
-    auto log = sim->log(0);
-    auto read = std::find_if(log.begin(), log.end(), [](const SimLogEntry& e) {
-        return e.kind == SimLogEntry::Kind::Out && e.length == 16 && e.data[0] == 0x22 && e.data[1] == 0x2A;
-    });
-    ASSERT_NE(read, log.end());
-    const size_t beforeRead = transferCount({log.begin(), read});
+    const auto path = save(fullFile());
+    // A level frame (0x11), then the pin control read (0x22 0x2A), fail once: the command
+    // reports it and nothing follows the failed frame, so register 0x2A keeps its bits.
+    for (const char* frame : {"11", "222a"}) {
+        sim->control("set-reg 0 0x2a 0x0003");
+        sim->clearLog(0);
+        sim->control(std::string("fail 0 1 ") + frame);
+        EXPECT_EQ(apply(path, 0, 0), 0) << frame;
+        EXPECT_EQ(sim->reg(0, 0x2A), 0x0003) << frame;
+        auto log = sim->log(0);
+        auto failed = std::find_if(log.begin(), log.end(), [](const SimLogEntry& e) { return e.status == "stall"; });
+        ASSERT_NE(failed, log.end()) << frame;
+        EXPECT_EQ(transferCount({failed + 1, log.end()}), 0u) << frame << ": no transfer after the failed one";
+        sim->control("clear-violations 0");  // the failed frames are the test's own doing
+    }
+    EXPECT_EQ(apply(path, 0, 0), 1) << "the same file applies once the device answers";
+}
 
-    // Every walk transfer fails but the read succeeds: the bit is still set.
-    sim->control("set-reg 0 0x2a 0x0003");
-    sim->clearLog(0);
-    sim->control("fail 0 " + std::to_string(beforeRead));
-    EXPECT_EQ(apply(path, 0, 0), 1) << "the result does not depend on the transfers";
-    EXPECT_EQ(sim->reg(0, 0x2A), 0x0007);
-
-    // The read fails as well: nothing is written back, the register keeps its other bits.
-    sim->control("set-reg 0 0x2a 0x0003");
-    sim->clearLog(0);
-    sim->control("fail 0 " + std::to_string(beforeRead + 1));
-    EXPECT_EQ(apply(path, 0, 0), 1);
-    EXPECT_EQ(sim->reg(0, 0x2A), 0x0003);
-    EXPECT_EQ(wireOps(*sim, 0, WireView::Everything), Lines{}) << "no transfer after the failed read";
-    sim->control("clear-violations 0");  // the failed frames are the test's own doing
+TEST_F(ChipConfigCommand, FailedVersionReadNeverConfiguresAG2EmulatorAsFirstGeneration) {
+    start({"gen=2"});
+    const auto path = save(withHeader().record(0x0001, 0x20).record(0x0FFF, 0x21).record(0x1FFF, 0x22).record(1500, 5));
+    sim->control("fail 0 1 10");
+    EXPECT_EQ(apply(path, 0, 0), 0);
+    EXPECT_EQ(wireOps(*sim, 0), Lines{}) << "0x0FFF would have ended section 1 on a first-generation emulator";
+    sim->control("clear-violations 0");
 }
 
 // ---- which device ----
