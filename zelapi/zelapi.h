@@ -30,8 +30,15 @@ ZEL_EXPORT void CliCloseZelmorProDLL();
 ZEL_EXPORT int CliIsZelmorProUSBOpened(int index);
 // 1 when device `index` is emulating. Works also when not initialised.
 ZEL_EXPORT int CliIsMemoryEmulationRunning(int index);
+// 1 emulating, 0 stopped, -1 when the state cannot be read (the device does not answer or is
+// not opened). Works also when not initialised.
+ZEL_EXPORT int CliGetEmulationState(int index);
 // Closes and enumerates the emulators again; the number of opened emulators.
 ZEL_EXPORT int CliCheckUSBDeviceNum();
+// Every emulator the last enumeration found, opened or not (held by another process, no
+// access to the device): indices 0..count-1. An index whose emulator is not opened fails every
+// operation.
+ZEL_EXPORT int CliGetFoundDeviceCount();
 // As CliCheckUSBDeviceNum; when no emulator was opened, the earlier-design library's
 // re-enumeration result instead.
 ZEL_EXPORT int CliRenumerateUSBDevice();
@@ -44,6 +51,9 @@ ZEL_EXPORT void CliCloseUSBDevice();
 // when the device does not answer), hardware version and product name of device `index`.
 // `name` must hold kZelProductNameChars characters. Null outputs are skipped.
 ZEL_EXPORT void CliGetProductInfo(uint32_t* firmware, uint8_t* hardware, wchar_t* name, int index);
+// The same; 1 when the firmware version was read, 0 when not initialised or the device did not
+// answer (the firmware word is then 0, which must not be taken for a version).
+ZEL_EXPORT int CliTryGetProductInfo(uint32_t* firmware, uint8_t* hardware, wchar_t* name, int index);
 // Serial number from the identity page of device `index`; 0xFFFFFFFF when it cannot be read.
 ZEL_EXPORT uint32_t CliGetSerailNumber(int index);
 // Register 2 of the earlier-design emulator; 0 when it cannot be read. Works also when not
@@ -91,6 +101,9 @@ ZEL_EXPORT uint8_t CliGetConfigFileSFDP(const wchar_t* cfgPath);
 // target and empties the read-back vector. A chip whose name holds a path separator or ".." is
 // refused as unsupported.
 ZEL_EXPORT void CliSetChipType(const wchar_t* cfgPath, bool target2, int index);
+// The same; 1 when the emulator took the whole configuration, 0 when not initialised, the file
+// is refused (nothing is sent) or a transfer failed (nothing is sent after it).
+ZEL_EXPORT int CliTrySetChipType(const wchar_t* cfgPath, bool target2, int index);
 // Register 0x4F: 0x10 for a chip with the address-mode flag, else 0 (threeByte) or 1 (4-byte).
 ZEL_EXPORT void CliSetAddrLen(bool threeByte, int index);
 // Register 0x4D: 1 when the last file read has the QE flag, else 0.
@@ -177,14 +190,25 @@ ZEL_EXPORT void CliReadFromZelmorPro_ptr(vm_ptr_t* ptr, uint32_t dwAdr, uint32_t
 ZEL_EXPORT const std::vector<uint8_t>* CliReadFromZelmorProvector(uint32_t dwAdr, uint32_t dwLdth, uint8_t* bResult,
                                                                  bool isZelmorProG2, size_t USBIndex);
 
+// Which device transfers failed in the last download, verify or read-back export called on this
+// thread: ZEL_DEVICE_READ_FAILED and/or ZEL_DEVICE_WRITE_FAILED; 0 when none did (a result of 0
+// then means a difference, or a buffer that cannot hold the range).
+#define ZEL_DEVICE_READ_FAILED 1
+#define ZEL_DEVICE_WRITE_FAILED 2
+ZEL_EXPORT int CliGetLastTransferFailure();
+
 // ---- Emulation control and pins -------------------------------------------------------------
 // Pin settings are register writes; a read-modify-write writes nothing when its read failed.
-// None of these reports a transfer failure, except CliWriteRPMC.
+// None of these reports a transfer failure, except CliWriteRPMC and the Try forms.
 
 // Starts emulation unless device `index` already emulates (then nothing is written).
 ZEL_EXPORT void CliStartEmulation(int index);
 // Stops emulation if device `index` emulates, then pauses 10 ms.
 ZEL_EXPORT void CliStopEmulation(int index);
+// The same two, telling a failure apart: 1 when the emulator is emulating (stopped) afterwards,
+// its state read and, where it had to change, written; 0 when not initialised or a transfer failed.
+ZEL_EXPORT int CliTryStartEmulation(int index);
+ZEL_EXPORT int CliTryStopEmulation(int index);
 // A fixed host pause that the front ends make around device `index` (2,000 ms after an FPGA
 // image switch): real time on hardware, shortened only by a simulator's reported time scale.
 ZEL_EXPORT void CliPauseForZelmorPro(unsigned int milliseconds, int index);

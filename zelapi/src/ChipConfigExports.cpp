@@ -28,8 +28,13 @@ uint8_t CliGetConfigFileSFDP(const wchar_t* cfgPath)
 
 void CliSetChipType(const wchar_t* cfgPath, bool target2, int index)
 {
-    if (CProject* api = project())
-        zel::api::setChipType(*api, cfgPath, target2, index);
+    CliTrySetChipType(cfgPath, target2, index);
+}
+
+int CliTrySetChipType(const wchar_t* cfgPath, bool target2, int index)
+{
+    CProject* api = project();
+    return api != nullptr && zel::api::setChipType(*api, cfgPath, target2, index) ? 1 : 0;
 }
 
 void CliSetAddrLen(bool threeByte, int index)

@@ -64,18 +64,20 @@ uint8_t configFileHasSfdp(const wchar_t* path) {
     return chipcfg::fileHasSfdp(pathOf(path)) ? 1 : 0;
 }
 
-void setChipType(CProject& api, const wchar_t* path, bool target2, int index) {
+bool setChipType(CProject& api, const wchar_t* path, bool target2, int index) {
     auto file = readHeader(path);
-    if (!file) return;
+    if (!file) return false;
     if (file->info) {
         // Front ends record the chip's name and later build its file's path from it.
-        if (!chipcfg::checkChipName(file->info->chipName())) return;
+        if (!chipcfg::checkChipName(file->info->chipName())) return false;
         storeChipInformation(api.chip(), *file->info);
     }
     // A file without the magic still goes to the device, which then walks it without section 1.
-    SendCommandToZelmorPro(ZELMOR_CMD_CHIP_CONFIG, reinterpret_cast<uintptr_t>(path), target2 ? 1 : 0, 0, index);
+    const long applied =
+        SendCommandToZelmorPro(ZELMOR_CMD_CHIP_CONFIG, reinterpret_cast<uintptr_t>(path), target2 ? 1 : 0, 0, index);
     api.chipSizes()[target2 ? 1 : 0] = file->chipSize();
     prepareByteVector(api.byteVector(), file->chipSize());
+    return applied == 1;
 }
 
 uint16_t addressLengthValue(const ChipInformation& chip, bool threeByte) {

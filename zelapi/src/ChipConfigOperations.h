@@ -41,8 +41,9 @@ uint8_t configFileHasSfdp(const wchar_t* path);
 
 // Applies the file to target 1 or 2 of device `index` and records the chip size of that target.
 // A file whose header read fails, or whose chip name cannot name a configuration file (path
-// separators, ".."), is refused as an unsupported chip: nothing is sent or changed.
-void setChipType(CProject& api, const wchar_t* path, bool target2, int index);
+// separators, ".."), is refused as an unsupported chip: nothing is sent or changed. True when
+// the device link applied the file with every transfer succeeding.
+bool setChipType(CProject& api, const wchar_t* path, bool target2, int index);
 
 // The option registers from the last file read.
 uint16_t addressLengthValue(const ChipInformation& chip, bool threeByte);

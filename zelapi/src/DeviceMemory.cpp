@@ -1,5 +1,6 @@
 #include "DeviceMemory.h"
 
+#include "TransferFailure.h"
 #include "ZelmorProDll.h"
 
 #include <climits>
@@ -18,20 +19,25 @@ bool DeviceMemory::describable(uint64_t offset, size_t length) const
 
 bool DeviceMemory::write(uint64_t offset, std::span<const uint8_t> data) const
 {
-    if (!describable(offset, data.size()))
-        return false;
-    return SendCommandToZelmorPro(ZELMOR_CMD_MEMORY_WRITE, reinterpret_cast<uintptr_t>(data.data()),
-                                  targetBit_ | static_cast<uint32_t>(offset), static_cast<uint32_t>(data.size()),
-                                  device_) != 0;
+    const bool written =
+        describable(offset, data.size()) &&
+        SendCommandToZelmorPro(ZELMOR_CMD_MEMORY_WRITE, reinterpret_cast<uintptr_t>(data.data()),
+                               targetBit_ | static_cast<uint32_t>(offset), static_cast<uint32_t>(data.size()),
+                               device_) != 0;
+    if (!written)
+        noteTransferFailure(kDeviceWriteFailed);
+    return written;
 }
 
 bool DeviceMemory::read(uint64_t offset, std::span<uint8_t> into) const
 {
-    if (!describable(offset, into.size()))
-        return false;
-    return SendCommandToZelmorPro(ZELMOR_CMD_MEMORY_READ, reinterpret_cast<uintptr_t>(into.data()),
-                                  targetBit_ | static_cast<uint32_t>(offset), static_cast<uint32_t>(into.size()),
-                                  device_) != 0;
+    const bool read = describable(offset, into.size()) &&
+                      SendCommandToZelmorPro(ZELMOR_CMD_MEMORY_READ, reinterpret_cast<uintptr_t>(into.data()),
+                                             targetBit_ | static_cast<uint32_t>(offset),
+                                             static_cast<uint32_t>(into.size()), device_) != 0;
+    if (!read)
+        noteTransferFailure(kDeviceReadFailed);
+    return read;
 }
 
 }  // namespace zel::api

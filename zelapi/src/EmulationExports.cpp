@@ -62,11 +62,22 @@ void CliStartEmulation(int index)
 
 void CliStopEmulation(int index)
 {
+    CliTryStopEmulation(index);
+}
+
+int CliTryStartEmulation(int index)
+{
+    return initialised() ? TryRunZelmorPro(index) : 0;
+}
+
+int CliTryStopEmulation(int index)
+{
     if (!initialised())
-        return;
-    StopZelmorPro(index);
+        return 0;
+    const int stopped = TryStopZelmorPro(index);
     // The emulator needs a moment before the next command touches the stopped target side.
     SleepForZelmorPro(kStopSettleMs, index);
+    return stopped;
 }
 
 void CliPauseForZelmorPro(unsigned int milliseconds, int index)

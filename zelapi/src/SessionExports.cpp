@@ -32,6 +32,21 @@ int CliIsMemoryEmulationRunning(int index)
     return IsZelmorProRunning(index);
 }
 
+int CliGetEmulationState(int index)
+{
+    int running = 0;
+    if (TryIsZelmorProRunning(&running, index) == 0)
+        return -1;
+    return running;
+}
+
+int CliGetFoundDeviceCount()
+{
+    if (project() == nullptr)
+        return 0;
+    return GetZelmorProFoundCount();
+}
+
 int CliCheckUSBDeviceNum()
 {
     if (project() == nullptr)
@@ -63,13 +78,18 @@ void CliCloseUSBDevice()
 
 void CliGetProductInfo(uint32_t* firmware, uint8_t* hardware, wchar_t* name, int index)
 {
+    CliTryGetProductInfo(firmware, hardware, name, index);
+}
+
+int CliTryGetProductInfo(uint32_t* firmware, uint8_t* hardware, wchar_t* name, int index)
+{
     if (project() == nullptr)
-        return;
+        return 0;
+    bool versionRead = true;
     if (firmware != nullptr) {
-        // Cleared first: a device that does not answer reads as version 0.
-        *firmware = 0;
+        // A device that does not answer reads as version 0.
         uint8_t version[4] = {};
-        GetZelmorProFirmwareVersion(version, index);
+        versionRead = TryGetZelmorProFirmwareVersion(version, index) != 0;
         *firmware = uint32_t{version[0]} | uint32_t{version[1]} << 8 | uint32_t{version[2]} << 16 |
                     uint32_t{version[3]} << 24;
     }
@@ -77,6 +97,7 @@ void CliGetProductInfo(uint32_t* firmware, uint8_t* hardware, wchar_t* name, int
         *hardware = GetZelmorProHWVersion(index);
     if (name != nullptr)
         GetUSBZelmorProName(name, index);
+    return versionRead ? 1 : 0;
 }
 
 uint32_t CliGetSerailNumber(int index)

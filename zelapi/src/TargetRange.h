@@ -61,10 +61,11 @@ constexpr RangeCheck checkVerify(uint64_t offset, uint32_t length, uint64_t chip
     return {TransferResult::Done, std::min<uint64_t>(length, chipSize - offset)};
 }
 
-// Read-back: 2 unless the whole range lies inside the chip.
+// Read-back: 2 unless the whole range lies inside the chip (an empty range at the chip end does,
+// and reads nothing); always 2 while no chip is set.
 constexpr RangeCheck checkReadBack(uint64_t offset, uint32_t length, uint64_t chipSize)
 {
-    if (offset >= chipSize || offset + length > chipSize)
+    if (chipSize == 0 || offset + length > chipSize)
         return {TransferResult::BeyondChip};
     return {TransferResult::Done, length};
 }

@@ -6,6 +6,7 @@
 #include "Log.h"
 #include "MemoryTransfers.h"
 #include "ReadBack.h"
+#include "TransferFailure.h"
 #include "ZelmorProDll.h"
 
 #include <exception>
@@ -20,6 +21,9 @@ using zel::api::VerifyRequest;
 
 namespace {
 
+static_assert(zel::api::kDeviceReadFailed == ZEL_DEVICE_READ_FAILED &&
+              zel::api::kDeviceWriteFailed == ZEL_DEVICE_WRITE_FAILED);
+
 constexpr uint64_t kHostReadChunk = 0x4000000;  // host-buffer verify reads the device 64 MiB at a time
 
 // Runs the operation and stores its result byte; running out of memory for a work buffer is a
@@ -28,6 +32,7 @@ template <class Operation>
 void report(uint8_t* bResult, Operation operation)
 {
     TransferResult result = TransferResult::Failed;
+    zel::api::clearTransferFailure();
     try {
         result = operation();
     } catch (const std::exception&) {
@@ -131,6 +136,11 @@ const std::vector<uint8_t>* CliReadFromZelmorProvector(uint32_t dwAdr, uint32_t 
     if (bResult != nullptr)
         report(bResult, [&] { return zel::api::readIntoByteVector(*api, dwAdr, dwLdth, USBIndex); });
     return &api->byteVector();
+}
+
+int CliGetLastTransferFailure()
+{
+    return zel::api::lastTransferFailure();
 }
 
 }  // extern "C"
