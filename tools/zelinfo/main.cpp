@@ -49,10 +49,8 @@ void report()
     const int count = CliCheckUSBDeviceNum();
     const int current = CliGetUSBDevIndex();
     print(zel::info::describeSummary(count, current));
-    // Emulators held by another process are enumerated but not opened; the current index then
-    // points past them, so list every index up to it.
-    const int listed = std::max(count, count > 0 ? current + 1 : 0);
-    for (int index = 0; index < listed; ++index) {
+    // Emulators held by another process are found but not opened: they are listed too.
+    for (int index = 0; index < CliGetFoundDeviceCount(); ++index) {
         zel::info::DeviceEntry entry{index, CliIsZelmorProUSBOpened(index) == 1, std::nullopt};
         if (entry.opened)
             entry.identity = readIdentity(index);
