@@ -4,12 +4,12 @@
 #pragma once
 
 #include <filesystem>
-#include <istream>
 #include <string>
 #include <vector>
 
 namespace zel::cmd {
 
+class AnswerInput;
 class Console;
 class DeviceApi;
 class DesktopNotifier;
@@ -17,7 +17,7 @@ class OldDriverCheck;
 
 struct Platform {
     Console& console;
-    std::istream& input;
+    AnswerInput& input;  // the answer to the voltage question
     DeviceApi& api;
     OldDriverCheck& oldDrivers;
     DesktopNotifier& notifier;

@@ -5,10 +5,10 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <istream>
 #include <string>
 #include <vector>
 
+#include "AnswerInput.h"
 #include "Console.h"
 #include "DeviceApi.h"
 #include "Options.h"
@@ -29,7 +29,7 @@ struct DeviceState {
 
 struct Environment {
     Console& console;
-    std::istream& input;  // the answer to the voltage question
+    AnswerInput& input;  // the answer to the voltage question
     DeviceApi& api;
     std::filesystem::path programFolder;
 };
@@ -39,7 +39,7 @@ public:
     CommandContext(Environment environment, Options options, int deviceCount);
 
     Console& console() { return environment_.console; }
-    std::istream& input() { return environment_.input; }
+    AnswerInput& input() { return environment_.input; }
     DeviceApi& api() { return environment_.api; }
     const std::filesystem::path& programFolder() const { return environment_.programFolder; }
     const Options& options() const { return options_; }

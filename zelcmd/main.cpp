@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "AnswerInput.h"
 #include "Application.h"
 #include "Console.h"
 #include "ProgramFolder.h"
@@ -15,9 +16,10 @@ int main(int argc, char** argv) {
     std::vector<std::string> arguments(argv, argv + argc);
     zel::cmd::ProcessConsole console;
     zel::cmd::ZelapiDevices api;
+    zel::cmd::ConsoleAnswers answers(0, std::cin);
     auto oldDrivers = zel::cmd::makeOldDriverCheck();
     zel::cmd::SocketDesktopNotifier notifier;
-    zel::cmd::Platform platform{console, std::cin, api, *oldDrivers, notifier, zel::cmd::programFolder(),
+    zel::cmd::Platform platform{console, answers, api, *oldDrivers, notifier, zel::cmd::programFolder(),
                                 zel::settings::userSettingsDocumentPath()};
     return zel::cmd::runApplication(arguments, platform);
 }

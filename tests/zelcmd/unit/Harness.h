@@ -59,7 +59,8 @@ public:
         arguments.insert(arguments.begin(), "zelcmd");
         zel::cmd::RecordingConsole console;
         std::istringstream in(input);
-        context.emplace(zel::cmd::Environment{console, in, api, folder.path()}, zel::cmd::parseOptions(arguments),
+        zel::cmd::StreamAnswers answers(in);
+        context.emplace(zel::cmd::Environment{console, answers, api, folder.path()}, zel::cmd::parseOptions(arguments),
                         api.deviceCount());
         RunResult result;
         result.status = zel::cmd::dispatch(*context);
@@ -73,8 +74,9 @@ public:
         arguments.insert(arguments.begin(), "zelcmd");
         zel::cmd::RecordingConsole console;
         std::istringstream in(input);
+        zel::cmd::StreamAnswers answers(in);
         RecordingNotifier notifier(&notices);
-        zel::cmd::Platform platform{console, in, api, oldDrivers, notifier, folder.path(), folder / "settings.xml"};
+        zel::cmd::Platform platform{console, answers, api, oldDrivers, notifier, folder.path(), folder / "settings.xml"};
         RunResult result;
         result.status = zel::cmd::runApplication(arguments, platform);
         result.out = console.stdoutText();
