@@ -1,6 +1,7 @@
 #include "chipcfg/ConfigFolder.h"
 
 #include <algorithm>
+#include <optional>
 #include <system_error>
 
 #include "text/TextCodec.h"
@@ -15,6 +16,14 @@ bool endsInCfg(const std::string& name) {
         return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
     });
     return tail == "cfg";
+}
+
+char foldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool equalIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return foldAscii(x) == foldAscii(y);
+           });
 }
 
 }  // namespace
@@ -41,6 +50,26 @@ Result<std::filesystem::path> configFilePath(const std::filesystem::path& progra
     auto checked = checkChipName(chipName);
     if (!checked) return checked.error();
     return configFolder(programFolder, line) / (text::wideToUtf8(chipName) + ".cfg");
+}
+
+Result<std::filesystem::path> findConfigFile(const std::filesystem::path& programFolder, ProductLine line,
+                                             std::wstring_view chipName) {
+    auto exact = configFilePath(programFolder, line, chipName);
+    if (!exact) return exact;
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(exact.value(), ec)) return exact;
+    const std::string wanted = exact.value().filename().string();
+    std::optional<std::filesystem::path> match;
+    std::filesystem::directory_iterator it(exact.value().parent_path(), ec), end;
+    for (; !ec && it != end; it.increment(ec)) {
+        std::error_code typeError;
+        if (!it->is_regular_file(typeError) || !equalIgnoringCase(it->path().filename().string(), wanted)) continue;
+        if (match)
+            return Error{ErrorCode::InvalidChipName, "unsupported chip \"" + text::wideToUtf8(chipName) +
+                                                         "\": several configuration files match it without regard to case"};
+        match = it->path();
+    }
+    return match ? *match : exact.value();
 }
 
 std::vector<std::filesystem::path> listConfigFiles(const std::filesystem::path& folder) {

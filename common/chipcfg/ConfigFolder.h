@@ -23,6 +23,13 @@ Result<void> checkChipName(std::wstring_view chipName);
 Result<std::filesystem::path> configFilePath(const std::filesystem::path& programFolder, ProductLine line,
                                              std::wstring_view chipName);
 
+// The configuration file of a chip as a user typed its name: the file of exactly that name when
+// it exists, else the one file of the folder whose name matches without regard to (ASCII) case.
+// Two such files and no exact match are refused as ambiguous; with none the exact path is
+// returned (it does not exist, which the caller reports).
+Result<std::filesystem::path> findConfigFile(const std::filesystem::path& programFolder, ProductLine line,
+                                             std::wstring_view chipName);
+
 // Regular files of the folder whose name ends in "cfg" (any case), sorted by name; sub-folders
 // are skipped; a missing or unreadable folder lists nothing.
 std::vector<std::filesystem::path> listConfigFiles(const std::filesystem::path& folder);
