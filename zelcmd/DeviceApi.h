@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@ struct ProductInfo {
     std::uint32_t firmware = 0;  // byte 0 FPGA minor, 1 FPGA major, 2 MCU minor, 3 MCU major
     std::uint8_t hardware = 0;
     std::wstring name;
+    bool answered = true;  // false: the version read failed and firmware is 0, not a version
 
     std::uint8_t fpgaMinor() const { return static_cast<std::uint8_t>(firmware); }
     std::uint8_t fpgaMajor() const { return static_cast<std::uint8_t>(firmware >> 8); }
@@ -48,6 +50,14 @@ struct DownloadRequest {
     bool generation2 = false;
 };
 
+struct VerifyResult {
+    std::uint8_t result = 0;  // the API's result byte: 1 the same
+    bool readFailed = false;  // the device memory could not be read (the result is then 0)
+};
+
+// The serial number of an emulator whose identity page cannot be read.
+inline constexpr std::uint32_t kSerialNotAvailable = 0xFFFFFFFF;
+
 struct MemoryRead {
     std::uint8_t result = 0;              // the API's result byte: 1 read
     std::span<const std::uint8_t> bytes;  // valid until the next read
@@ -59,23 +69,30 @@ public:
 
     virtual void open() = 0;   // CliInitialZelmorProDLL
     virtual void close() = 0;  // releases the devices, then CliCloseZelmorProDLL
+    // Every emulator found, opened or not: indices 0..count-1.
     virtual int deviceCount() = 0;
 
     virtual bool isOpened(int index) = 0;
-    virtual bool isEmulating(int index) = 0;
-    virtual int serialNumber(int index) = 0;  // -1 when not available
+    // Emulating or stopped; nullopt when the emulator does not answer.
+    virtual std::optional<bool> emulationState(int index) = 0;
+    // A state that cannot be read counts as stopped: only for flows whose next transfer then
+    // fails and says so.
+    bool isEmulating(int index) { return emulationState(index).value_or(false); }
+    virtual std::uint32_t serialNumber(int index) = 0;  // kSerialNotAvailable when unknown
     virtual ProductInfo productInfo(int index) = 0;
 
     virtual void bootFromEmulator(int index) = 0;
     virtual void setResetPin(bool enable, int index) = 0;
-    virtual void startEmulation(int index) = 0;
-    virtual void stopEmulation(int index) = 0;
+    // True when the emulator is emulating (stopped) afterwards.
+    virtual bool startEmulation(int index) = 0;
+    virtual bool stopEmulation(int index) = 0;
     virtual void setHoldPin(std::uint8_t mode, int index) = 0;
     virtual void setMisoDriven(std::uint8_t value) = 0;
     virtual void setChipSelect(bool flag, int index) = 0;
 
     virtual ChipInfo configFileInfo(const std::filesystem::path& cfgFile) = 0;
-    virtual void setChipType(const std::filesystem::path& cfgFile, bool target2, int index) = 0;
+    // True when the emulator took the whole configuration.
+    virtual bool setChipType(const std::filesystem::path& cfgFile, bool target2, int index) = 0;
     virtual void useLargeBuffer(int index) = 0;
     virtual void setAddressLength(bool threeByte, int index) = 0;
     virtual void setQeBit(int index) = 0;
@@ -87,7 +104,7 @@ public:
     virtual std::uint8_t download(const DownloadRequest& request, int index) = 0;
     virtual MemoryRead read(std::uint32_t address, std::uint32_t length, bool generation2, int index) = 0;
     virtual bool saveToFile(std::span<const std::uint8_t> bytes, const std::filesystem::path& file) = 0;
-    virtual std::uint8_t verify(std::uint32_t address, std::uint32_t length, bool generation2, int index) = 0;
+    virtual VerifyResult verify(std::uint32_t address, std::uint32_t length, bool generation2, int index) = 0;
 
     virtual int updateFirmware(const std::filesystem::path& file, int index) = 0;
     virtual int writeRpmc(std::span<const std::uint8_t> table, int index) = 0;

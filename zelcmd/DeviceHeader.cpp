@@ -5,12 +5,12 @@
 
 namespace zel::cmd {
 
-std::string serialTag(int serial) {
-    if (serial == -1) return "(N.A)";
-    return format(serial < 100000 ? "(VK%06d)" : "(ZL%06d)", serial);
+std::string serialTag(std::uint32_t serial) {
+    if (serial == kSerialNotAvailable) return "(N.A)";
+    return format(serial < 100000 ? "(VK%06u)" : "(ZL%06u)", serial);
 }
 
-std::string deviceHeader(int index, int serial) {
+std::string deviceHeader(int index, std::uint32_t serial) {
     return format("Device %d %s : \n", deviceNumber(index), serialTag(serial).c_str());
 }
 
@@ -21,9 +21,10 @@ bool deviceIsUsable(CommandContext& context, int index) {
         context.console().line(msg::kNotDetected);
         return false;
     }
-    if (api.isEmulating(index)) {
+    const auto emulating = api.emulationState(index);
+    if (!emulating || *emulating) {
         context.console().line(msg::kCannotExecute);
-        context.console().line(msg::kEmulating);
+        context.console().line(emulating ? msg::kEmulating : msg::kNoAnswer);
         return false;
     }
     return true;

@@ -2,19 +2,20 @@
 // emulator memory: a device that is not opened or is emulating is never used.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace zel::cmd {
 
 class CommandContext;
 
-// "(N.A)" for -1, "(VK%06d)" below 100000, "(ZL%06d)" from 100000 up.
-std::string serialTag(int serial);
+// "(N.A)" for 0xFFFFFFFF, "(VK%06u)" below 100000, "(ZL%06u)" from 100000 up.
+std::string serialTag(std::uint32_t serial);
 // "Device %d (...) : \n", printed by start and stop.
-std::string deviceHeader(int index, int serial);
+std::string deviceHeader(int index, std::uint32_t serial);
 
 // Prints "The command can't be executed" and the reason and returns false when device `index`
-// is not opened or is emulating.
+// is not opened, does not answer or is emulating.
 bool deviceIsUsable(CommandContext& context, int index);
 
 // The "Device n : " summary line after the workers: "\nDevice n : " + outcome.

@@ -14,5 +14,7 @@ inline constexpr std::string_view kChipNotSelected = "Chip is not selected. This
 inline constexpr std::string_view kNeedsDownload = "This command has to work with -d.";
 inline constexpr std::string_view kNeedsStart = "This command has to work with --start.";
 inline constexpr std::string_view kCheckingWait = "Checking, please wait ...\n";
+// An emulator that is opened but does not answer (stalled, unplugged, failing transfers).
+inline constexpr std::string_view kNoAnswer = "Error: Emulator does not answer";
 
 }  // namespace zel::cmd::msg

@@ -53,10 +53,19 @@ po::options_description optionalSwitches() {
     return group;
 }
 
+// There are two emulated chips; any other number would select chip 1 and be printed as itself.
+void refuseUnknownTarget(unsigned target) {
+    if (target == 1 || target == 2) return;
+    po::invalid_option_value error(std::to_string(target));
+    error.set_option_name("target");
+    error.set_prefix(po::command_line_style::allow_long);
+    throw error;
+}
+
 po::options_description miscellaneousOptions() {
     po::options_description group("Miscellaneous options", kLineWidth);
     group.add_options()
-        ("target,g", po::value<unsigned>()->default_value(1),
+        ("target,g", po::value<unsigned>()->default_value(1)->notifier(refuseUnknownTarget),
          "Target Options \nAvailable values: \n    1, Chip 1(Default)\n    2, Chip 2")
         ("hold", po::value<unsigned>()->default_value(3),
          "Hold Pin Status While Emulation\n- only works with --start\n    1, Default Low\n    2, Input by "

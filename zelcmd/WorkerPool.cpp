@@ -61,7 +61,9 @@ void WorkerPool::joinAll() {
 
 void WorkerPool::printElapsed(double seconds) {
     std::ostringstream line;
-    line << std::string(16, '\b') << std::setw(7) << std::setfill(' ') << seconds << "s elapsed";
+    // Two decimals keep the number inside its 7 columns, so each line covers the one before.
+    line << std::string(16, '\b') << std::fixed << std::setprecision(2) << std::setw(7) << std::setfill(' ')
+         << seconds << "s elapsed";
     console_.out(line.str());
 }
 

@@ -20,24 +20,33 @@ void ZelapiDevices::close() {
     CliCloseZelmorProDLL();
 }
 
-int ZelapiDevices::deviceCount() { return CliCheckUSBDeviceNum(); }
+int ZelapiDevices::deviceCount() {
+    CliCheckUSBDeviceNum();  // enumerates afresh
+    return CliGetFoundDeviceCount();
+}
 
 bool ZelapiDevices::isOpened(int index) { return CliIsZelmorProUSBOpened(index) == 1; }
-bool ZelapiDevices::isEmulating(int index) { return CliIsMemoryEmulationRunning(index) != 0; }
-int ZelapiDevices::serialNumber(int index) { return static_cast<int>(CliGetSerailNumber(index)); }
+
+std::optional<bool> ZelapiDevices::emulationState(int index) {
+    const int state = CliGetEmulationState(index);
+    if (state < 0) return std::nullopt;
+    return state != 0;
+}
+
+std::uint32_t ZelapiDevices::serialNumber(int index) { return CliGetSerailNumber(index); }
 
 ProductInfo ZelapiDevices::productInfo(int index) {
     ProductInfo info;
     std::vector<wchar_t> name(kZelProductNameChars, L'\0');
-    CliGetProductInfo(&info.firmware, &info.hardware, name.data(), index);
+    info.answered = CliTryGetProductInfo(&info.firmware, &info.hardware, name.data(), index) == 1;
     info.name = name.data();
     return info;
 }
 
 void ZelapiDevices::bootFromEmulator(int index) { CliSystemBootFromZelmorPro(index); }
 void ZelapiDevices::setResetPin(bool enable, int index) { CliSetRSTPin(enable, index); }
-void ZelapiDevices::startEmulation(int index) { CliStartEmulation(index); }
-void ZelapiDevices::stopEmulation(int index) { CliStopEmulation(index); }
+bool ZelapiDevices::startEmulation(int index) { return CliTryStartEmulation(index) == 1; }
+bool ZelapiDevices::stopEmulation(int index) { return CliTryStopEmulation(index) == 1; }
 void ZelapiDevices::setHoldPin(std::uint8_t mode, int index) { CliSetHoldPin(mode, index); }
 void ZelapiDevices::setMisoDriven(std::uint8_t value) { CliSetMISODriven(value); }
 void ZelapiDevices::setChipSelect(bool flag, int index) { CliSetCS(flag, index); }
@@ -55,8 +64,8 @@ ChipInfo ZelapiDevices::configFileInfo(const std::filesystem::path& cfgFile) {
     return info;
 }
 
-void ZelapiDevices::setChipType(const std::filesystem::path& cfgFile, bool target2, int index) {
-    CliSetChipType(widePath(cfgFile).c_str(), target2, index);
+bool ZelapiDevices::setChipType(const std::filesystem::path& cfgFile, bool target2, int index) {
+    return CliTrySetChipType(widePath(cfgFile).c_str(), target2, index) == 1;
 }
 
 void ZelapiDevices::useLargeBuffer(int index) {
@@ -103,10 +112,11 @@ bool ZelapiDevices::saveToFile(std::span<const std::uint8_t> bytes, const std::f
     return CliSaveBufferToFile(&copy, widePath(file).c_str());
 }
 
-std::uint8_t ZelapiDevices::verify(std::uint32_t address, std::uint32_t length, bool generation2, int index) {
-    std::uint8_t result = 0;
-    CliZelmorProVerify(address, length, 0, &result, generation2, static_cast<size_t>(index));
-    return result;
+VerifyResult ZelapiDevices::verify(std::uint32_t address, std::uint32_t length, bool generation2, int index) {
+    VerifyResult verified;
+    CliZelmorProVerify(address, length, 0, &verified.result, generation2, static_cast<size_t>(index));
+    verified.readFailed = verified.result != 1 && (CliGetLastTransferFailure() & ZEL_DEVICE_READ_FAILED) != 0;
+    return verified;
 }
 
 int ZelapiDevices::updateFirmware(const std::filesystem::path& file, int index) {

@@ -12,20 +12,20 @@ public:
     int deviceCount() override;
 
     bool isOpened(int index) override;
-    bool isEmulating(int index) override;
-    int serialNumber(int index) override;
+    std::optional<bool> emulationState(int index) override;
+    std::uint32_t serialNumber(int index) override;
     ProductInfo productInfo(int index) override;
 
     void bootFromEmulator(int index) override;
     void setResetPin(bool enable, int index) override;
-    void startEmulation(int index) override;
-    void stopEmulation(int index) override;
+    bool startEmulation(int index) override;
+    bool stopEmulation(int index) override;
     void setHoldPin(std::uint8_t mode, int index) override;
     void setMisoDriven(std::uint8_t value) override;
     void setChipSelect(bool flag, int index) override;
 
     ChipInfo configFileInfo(const std::filesystem::path& cfgFile) override;
-    void setChipType(const std::filesystem::path& cfgFile, bool target2, int index) override;
+    bool setChipType(const std::filesystem::path& cfgFile, bool target2, int index) override;
     void useLargeBuffer(int index) override;
     void setAddressLength(bool threeByte, int index) override;
     void setQeBit(int index) override;
@@ -37,7 +37,7 @@ public:
     std::uint8_t download(const DownloadRequest& request, int index) override;
     MemoryRead read(std::uint32_t address, std::uint32_t length, bool generation2, int index) override;
     bool saveToFile(std::span<const std::uint8_t> bytes, const std::filesystem::path& file) override;
-    std::uint8_t verify(std::uint32_t address, std::uint32_t length, bool generation2, int index) override;
+    VerifyResult verify(std::uint32_t address, std::uint32_t length, bool generation2, int index) override;
 
     int updateFirmware(const std::filesystem::path& file, int index) override;
     int writeRpmc(std::span<const std::uint8_t> table, int index) override;

@@ -177,18 +177,17 @@ TEST_F(Dispatch, FirmwareUpdateThatCannotReadItsFileFailsWith12) {
 }
 
 TEST_F(Dispatch, EmulatorHeldByAnotherProcess) {
-    // The only emulator is held elsewhere: zelcmd opens none, so it sees none.
+    // The only emulator is held elsewhere: it is found, so it is reported and its step fails;
+    // "No device is connected!" would send the user looking for a cable.
     sim_->control("hold 0");
     auto r = zelcmd({"--stop"});
     ASSERT_TRUE(r.exited()) << describe(r);
-    EXPECT_EQ(r.status, 0) << describe(r);
-    EXPECT_EQ(r.out, "No device is connected!\n") << describe(r);
+    EXPECT_EQ(r.status, 1) << describe(r);
+    EXPECT_EQ(r.out, "Device 1 (N.A) : \nError: Emulator can not be detected\n\n") << describe(r);
     sim_->control("release 0");
 }
 
-TEST(DispatchHeld, FirstSlotHeldElsewhereFailsEachStep) {
-    // Two emulators, the first held by another process: one device is counted, and index 0 names
-    // the slot that could not be opened. Every step says so and fails with its own status.
+TEST(DispatchHeld, FirstSlotHeldElsewhereFailsEachStepAndTheSecondIsServed) {
     SimProcess sim({"gen=1", "gen=1,serial=2222"});
     ZelcmdProcess env(&sim);
     sim.control("hold 0");
@@ -200,11 +199,11 @@ TEST(DispatchHeld, FirstSlotHeldElsewhereFailsEachStep) {
     r = env.run({"--start"});
     EXPECT_EQ(r.status, 2) << describe(r);
     EXPECT_NE(r.out.find(notDetected), std::string::npos) << describe(r);
-    r = env.run({"--set", kChip33});
+    EXPECT_FALSE(simRunning(sim, 0));
+    EXPECT_TRUE(simRunning(sim, 1));
+    r = env.run({"--device", "1", "--set", kChip33});
     EXPECT_EQ(r.status, 3) << describe(r);
     EXPECT_EQ(r.out, notDetected + "\n") << describe(r);
-    EXPECT_FALSE(simRunning(sim, 0));
-    EXPECT_FALSE(simRunning(sim, 1));
     sim.control("release 0");
 }
 

@@ -16,8 +16,8 @@ constexpr size_t kVersionChars = 35;
 
 // The header of --check: two blanks before the line end, except one for a "ZL" serial number of
 // an emulator that is not emulating.
-std::string checkHeader(int index, int serial, bool emulating) {
-    const bool oneBlank = !emulating && serial != -1 && serial >= 100000;
+std::string checkHeader(int index, std::uint32_t serial, bool emulating) {
+    const bool oneBlank = !emulating && serial != kSerialNotAvailable && serial >= 100000;
     return format("Device %d %s :%s\r\n", deviceNumber(index), serialTag(serial).c_str(), oneBlank ? " " : "  ");
 }
 
@@ -32,8 +32,9 @@ std::string fpgaLine(const ProductInfo& info) {
 bool checkDevice(CommandContext& context, int index) {
     auto& api = context.api();
     auto& console = context.console();
-    const int serial = api.serialNumber(index);
-    if (api.isEmulating(index)) {
+    const std::uint32_t serial = api.serialNumber(index);
+    const auto emulating = api.emulationState(index);
+    if (emulating.value_or(false)) {
         console.out(checkHeader(index, serial, true));
         console.line(msg::kCannotExecute);
         console.line(msg::kEmulating);
@@ -44,6 +45,11 @@ bool checkDevice(CommandContext& context, int index) {
     console.out(checkHeader(index, serial, false));
     if (!api.isOpened(index)) {
         console.line(msg::kNotDetected);
+        return false;
+    }
+    // A state or version that was never read is not reported as one.
+    if (!emulating || !info.answered) {
+        console.line(msg::kNoAnswer);
         return false;
     }
     console.line(msg::kStopMode);

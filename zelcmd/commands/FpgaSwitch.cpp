@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "CommandContext.h"
+#include "Messages.h"
 
 namespace zel::cmd {
 namespace {
@@ -33,6 +34,10 @@ bool switchFpgaImage(CommandContext& context, int index, std::uint32_t chipVolta
     if (!api.switchFpgaVersion(to18V ? kImage18VLocation : kImage33VLocation, index)) return false;
     if (to18V) api.pause(kSettleTime, index);
     const auto info = api.productInfo(index);
+    if (!info.answered) {
+        context.console().line(msg::kNoAnswer);
+        return false;
+    }
     if (info.fpgaMajor() != (to18V ? kFpgaMajor18V : kFpgaMajor33V)) {
         context.console().line(kVccSettingError);
         return false;

@@ -8,11 +8,11 @@
 namespace zel::cmd {
 namespace {
 
-std::string listLine(int index, int serial, bool all) {
+std::string listLine(int index, std::uint32_t serial, bool all) {
     const int number = deviceNumber(index);
-    if (serial == -1) return format(all ? "Device %d  : N.A\n" : "Device %d : N.A\n", number);
-    if (serial < 100000) return format(all ? "Device %d : VK%06d\n" : "Device %d : VK%06d \n", number, serial);
-    return format("Device %d : ZL%06d\n", number, serial);
+    if (serial == kSerialNotAvailable) return format(all ? "Device %d  : N.A\n" : "Device %d : N.A\n", number);
+    if (serial < 100000) return format(all ? "Device %d : VK%06u\n" : "Device %d : VK%06u \n", number, serial);
+    return format("Device %d : ZL%06u\n", number, serial);
 }
 
 bool listDevice(CommandContext& context, int index, bool all) {

@@ -24,14 +24,14 @@ enum class VoltageAnswer { Matches, Switched, SwitchFailed, Declined, Other };
 
 std::optional<std::filesystem::path> configFileFor(CommandContext& context, bool firstGeneration) {
     const auto line = firstGeneration ? chipcfg::ProductLine::EarlierModel : chipcfg::ProductLine::ZelmorPro;
-    auto path = chipcfg::configFilePath(context.programFolder(), line, text::utf8ToWide(*context.options().set));
+    auto path = chipcfg::findConfigFile(context.programFolder(), line, text::utf8ToWide(*context.options().set));
     if (!path || !isReadableFile(*path)) return std::nullopt;
     return *path;
 }
 
 bool askToChangeChip(CommandContext& context, int* answer) {
     context.console().line("Chip voltage has been changed, are you sure to change the chip? [Y/N] ");
-    *answer = context.input().get();  // end of input counts as any other character
+    *answer = context.input().answer();  // end of input counts as any other character
     return *answer == 'Y' || *answer == 'y';
 }
 
@@ -62,6 +62,10 @@ bool firmwareSuitsChip(CommandContext& context, int index) {
     auto& api = context.api();
     auto& device = context.device(index);
     const auto info = api.productInfo(index);
+    if (!info.answered) {
+        context.console().line(msg::kNoAnswer);
+        return false;
+    }
     std::optional<bool> firmware3V3;
     device.generation2 = info.isG2();
     api.useLargeBuffer(index);
@@ -100,12 +104,19 @@ void selectAddressMode(CommandContext& context, int index) {
     }
 }
 
-void applyChip(CommandContext& context, int index, const std::filesystem::path& cfgFile) {
+bool applyChip(CommandContext& context, int index, const std::filesystem::path& cfgFile) {
     const auto& options = context.options();
-    context.api().setChipType(cfgFile, options.targetTwo(), index);
+    if (!context.api().setChipType(cfgFile, options.targetTwo(), index)) {
+        // The target would go on answering as whatever chip the emulator held before.
+        context.console().out(
+            format("Error: Chip %d %s is not set. The emulator did not take the chip configuration.\n",
+                   options.target, options.set->c_str()));
+        return false;
+    }
     context.console().out(format("Chip %d %s is set.\n", options.target, options.set->c_str()));
     context.device(index).chipSet = true;
     context.console().line(context.chip.voltage == 1800 ? "VCC 1.8V is applied!" : "VCC 3.3V is applied!");
+    return true;
 }
 
 bool selectChip(CommandContext& context, int index, bool mayAsk) {
@@ -117,6 +128,11 @@ bool selectChip(CommandContext& context, int index, bool mayAsk) {
         return false;
     }
     const auto info = api.productInfo(index);
+    // A version that was never read must not make a G2 emulator a first-generation one.
+    if (!info.answered) {
+        context.console().line(msg::kNoAnswer);
+        return false;
+    }
     const bool firstGeneration = info.name < kSecondGenerationName;
     device.secondGenerationOrLater = !firstGeneration;
     if (firstGeneration && context.options().targetTwo()) {
@@ -146,7 +162,7 @@ bool selectChip(CommandContext& context, int index, bool mayAsk) {
         default: break;
         }
     }
-    applyChip(context, index, *cfgFile);
+    if (!applyChip(context, index, *cfgFile)) return false;
     if (!firmwareSuitsChip(context, index)) return false;
     selectAddressMode(context, index);
     return true;

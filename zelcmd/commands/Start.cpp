@@ -29,20 +29,23 @@ void applyHoldPin(CommandContext& context, int index) {
 bool startDevice(CommandContext& context, int index) {
     auto& api = context.api();
     const bool opened = api.isOpened(index);
-    const bool emulating = api.isEmulating(index);
+    const auto emulating = api.emulationState(index);
     context.console().out(deviceHeader(index, api.serialNumber(index)));
     applyHoldPin(context, index);
     if (!opened) {
         context.console().line(msg::kNotDetected);
-        if (emulating) context.console().line(msg::kEmulating);
+        if (emulating.value_or(false)) context.console().line(msg::kEmulating);
         return false;
     }
-    if (emulating) {
-        context.console().line(msg::kEmulating);
-    } else {
-        api.startEmulation(index);
-        context.console().line("Start Emulator. \nEmulator is in Emulation mode.\nReady to boot your system now.");
+    // Nothing is announced that the emulator did not confirm.
+    if (!emulating || (!*emulating && !api.startEmulation(index))) {
+        context.console().line(msg::kNoAnswer);
+        return false;
     }
+    if (*emulating)
+        context.console().line(msg::kEmulating);
+    else
+        context.console().line("Start Emulator. \nEmulator is in Emulation mode.\nReady to boot your system now.");
     return true;
 }
 

@@ -13,16 +13,19 @@ constexpr std::uint8_t kHoldFloating = 2;
 bool stopDevice(CommandContext& context, int index) {
     auto& api = context.api();
     const bool opened = api.isOpened(index);
-    const bool emulating = api.isEmulating(index);
+    const auto emulating = api.emulationState(index);
     context.console().out(deviceHeader(index, api.serialNumber(index)));
-    if (opened && emulating) {
-        api.stopEmulation(index);
-        context.console().line("Stop Emulator. \nEmulator is in STOP mode now.\n");
-    } else if (!opened) {
-        context.console().line(msg::kNotDetected);
-    } else {
-        context.console().line(msg::kStopMode);
+    if (opened && (!emulating || (*emulating && !api.stopEmulation(index)))) {
+        // Never "STOP mode" for an emulator that may still be running; it gets nothing more.
+        context.console().line(msg::kNoAnswer);
+        return false;
     }
+    if (!opened)
+        context.console().line(msg::kNotDetected);
+    else if (*emulating)
+        context.console().line("Stop Emulator. \nEmulator is in STOP mode now.\n");
+    else
+        context.console().line(msg::kStopMode);
     api.setHoldPin(kHoldFloating, index);
     // An emulator that cannot be detected was not stopped.
     return opened;

@@ -13,10 +13,10 @@
 namespace zel::cmd {
 namespace {
 
-std::string updatingLine(int index, int serial) {
+std::string updatingLine(int index, std::uint32_t serial) {
     std::ostringstream line;
     line << "Device " << deviceNumber(index);
-    if (serial == -1) {
+    if (serial == kSerialNotAvailable) {
         line << " (N.A";
     } else {
         line << (serial < 100000 ? " (VK" : " (ZL") << std::setw(6) << std::setfill('0') << serial;

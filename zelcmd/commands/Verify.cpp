@@ -22,10 +22,12 @@ bool verifyDevice(CommandContext& context, int index) {
     const std::uint32_t length = options.length ? parseHexValue(*options.length) : context.imageLength;
     if (!deviceIsUsable(context, index)) return false;
     context.console().line(msg::kCheckingWait);
-    if (context.api().verify(address, length, device.generation2, index) == 1) {
+    const auto verified = context.api().verify(address, length, device.generation2, index);
+    if (verified.result == 1) {
         context.console().line("Verify Pass. Checksum is the same.\n");
         return true;
     }
+    if (verified.readFailed) context.console().line("Error: The emulator memory can not be read.");
     context.console().line("Verify Fail. Checksum is different.\n");
     return false;
 }

@@ -28,19 +28,32 @@ int FakeDeviceApi::indexOf(const std::string& prefix) const {
     return -1;
 }
 
+std::optional<bool> FakeDeviceApi::emulationState(int index) {
+    const auto& device = devices.at(index);
+    if (!device.opened || !device.answers) return std::nullopt;
+    return device.emulating;
+}
+
 zel::cmd::ProductInfo FakeDeviceApi::productInfo(int index) {
     const auto& device = devices.at(index);
+    if (!device.answers) return {0, 1, device.name, false};
     return {device.firmware, 1, device.name};
 }
 
-void FakeDeviceApi::startEmulation(int index) {
+bool FakeDeviceApi::startEmulation(int index) {
     record("start", index);
-    devices.at(index).emulating = true;
+    auto& device = devices.at(index);
+    if (!device.answers) return false;
+    device.emulating = true;
+    return true;
 }
 
-void FakeDeviceApi::stopEmulation(int index) {
+bool FakeDeviceApi::stopEmulation(int index) {
     record("stop", index);
-    devices.at(index).emulating = false;
+    auto& device = devices.at(index);
+    if (!device.answers) return false;
+    device.emulating = false;
+    return true;
 }
 
 zel::cmd::ChipInfo FakeDeviceApi::configFileInfo(const std::filesystem::path& cfgFile) {
@@ -48,10 +61,12 @@ zel::cmd::ChipInfo FakeDeviceApi::configFileInfo(const std::filesystem::path& cf
     return chip;
 }
 
-void FakeDeviceApi::setChipType(const std::filesystem::path& cfgFile, bool target2, int index) {
+bool FakeDeviceApi::setChipType(const std::filesystem::path& cfgFile, bool target2, int index) {
     record("setchip " + cfgFile.parent_path().filename().string() + "/" + cfgFile.filename().string() + " " +
                std::to_string(target2),
            index);
+    const auto& device = devices.at(index);
+    return device.answers && !device.chipConfigFails;
 }
 
 int FakeDeviceApi::switchFpgaVersion(std::uint32_t location, int index) {
@@ -90,9 +105,11 @@ bool FakeDeviceApi::saveToFile(std::span<const std::uint8_t> bytes, const std::f
     return true;
 }
 
-std::uint8_t FakeDeviceApi::verify(std::uint32_t address, std::uint32_t length, bool, int index) {
+zel::cmd::VerifyResult FakeDeviceApi::verify(std::uint32_t address, std::uint32_t length, bool, int index) {
     record("verify " + std::to_string(address) + " " + std::to_string(length), index);
-    return devices.at(index).verifyResult;
+    const auto& device = devices.at(index);
+    if (device.verifyReadFails) return {0, true};
+    return {device.verifyResult, false};
 }
 
 int FakeDeviceApi::updateFirmware(const std::filesystem::path&, int index) {

@@ -14,13 +14,16 @@ namespace zel::test {
 struct FakeDevice {
     bool opened = true;
     bool emulating = false;
-    int serial = 123456;
+    bool answers = true;  // false: state and version reads, run, stop and chip configuration fail
+    bool chipConfigFails = false;
+    std::uint32_t serial = 123456;
     std::uint32_t firmware = 0x0305025F;  // G2, MCU 3.5, FPGA 0x02 (3.3 V) minor 95
     std::wstring name = L"ZelmorPro";
     std::vector<std::uint8_t> memory = std::vector<std::uint8_t>(0x1000, 0xFF);
     bool readFails = false;
     std::uint8_t downloadResult = 1;
     std::uint8_t verifyResult = 1;
+    bool verifyReadFails = false;
     int firmwareUpdateResult = 1;
     int rpmcResult = 1;
     std::chrono::milliseconds downloadTime{0};
@@ -47,20 +50,20 @@ public:
     void close() override { record("close"); }
     int deviceCount() override { return static_cast<int>(devices.size()); }
     bool isOpened(int index) override { return devices.at(index).opened; }
-    bool isEmulating(int index) override { return devices.at(index).emulating; }
-    int serialNumber(int index) override { return devices.at(index).serial; }
+    std::optional<bool> emulationState(int index) override;
+    std::uint32_t serialNumber(int index) override { return devices.at(index).serial; }
     zel::cmd::ProductInfo productInfo(int index) override;
 
     void bootFromEmulator(int index) override { record("boot", index); }
     void setResetPin(bool enable, int index) override { record("reset " + std::to_string(enable), index); }
-    void startEmulation(int index) override;
-    void stopEmulation(int index) override;
+    bool startEmulation(int index) override;
+    bool stopEmulation(int index) override;
     void setHoldPin(std::uint8_t mode, int index) override { record("hold " + std::to_string(mode), index); }
     void setMisoDriven(std::uint8_t value) override { record("miso " + std::to_string(value)); }
     void setChipSelect(bool flag, int index) override { record("cs " + std::to_string(flag), index); }
 
     zel::cmd::ChipInfo configFileInfo(const std::filesystem::path& cfgFile) override;
-    void setChipType(const std::filesystem::path& cfgFile, bool target2, int index) override;
+    bool setChipType(const std::filesystem::path& cfgFile, bool target2, int index) override;
     void useLargeBuffer(int index) override { record("large", index); }
     void setAddressLength(bool threeByte, int index) override { record("addrlen " + std::to_string(threeByte), index); }
     void setQeBit(int index) override { record("qe", index); }
@@ -72,7 +75,7 @@ public:
     std::uint8_t download(const zel::cmd::DownloadRequest& request, int index) override;
     zel::cmd::MemoryRead read(std::uint32_t address, std::uint32_t length, bool generation2, int index) override;
     bool saveToFile(std::span<const std::uint8_t> bytes, const std::filesystem::path& file) override;
-    std::uint8_t verify(std::uint32_t address, std::uint32_t length, bool generation2, int index) override;
+    zel::cmd::VerifyResult verify(std::uint32_t address, std::uint32_t length, bool generation2, int index) override;
     int updateFirmware(const std::filesystem::path& file, int index) override;
     int writeRpmc(std::span<const std::uint8_t> table, int index) override;
     void pause(std::chrono::milliseconds duration, int index) override {

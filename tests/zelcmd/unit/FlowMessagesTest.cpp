@@ -31,7 +31,7 @@ TEST(FlowMessages, StopAndStartPrintTheHeaderAndDriveTheHoldPin) {
 TEST(FlowMessages, AnUndetectedEmulatorFailsStopAndStart) {
     Harness h;
     h.api.devices[0].opened = false;
-    h.api.devices[0].serial = -1;
+    h.api.devices[0].serial = zel::cmd::kSerialNotAvailable;
     auto r = h.dispatch({"--start", "--hold", "1"});
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.out, "Device 1 (N.A) : \nHold pin is in Default low mode\nError: Emulator can not be detected\n\n");
@@ -146,11 +146,14 @@ TEST(FlowMessages, CheckPrintsVersionsAndHeadersWithTheirBlanks) {
 
 TEST(FlowMessages, DeviceListLineFormats) {
     Harness h(3);
-    h.api.devices[0].serial = -1;
+    h.api.devices[0].serial = zel::cmd::kSerialNotAvailable;
     h.api.devices[1].serial = 1234;
+    h.api.devices[2].serial = 3000000000u;  // above 2^31: never negative
     auto r = h.dispatch({"--list-device-id", "0"});
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "Device 1  : N.A\nDevice 2 : VK001234\nDevice 3 : ZL123456\n");
+    EXPECT_EQ(r.out, "Device 1  : N.A\nDevice 2 : VK001234\nDevice 3 : ZL3000000000\n");
+    r = h.dispatch({"--device", "3", "--stop"});
+    EXPECT_EQ(r.out.rfind("Device 3 (ZL3000000000) : \n", 0), 0u) << r.out;
     r = h.dispatch({"--list-device-id", "2"});
     EXPECT_EQ(r.out, "Device 2 : VK001234 \n");
     r = h.dispatch({"--list-device-id", "1"});

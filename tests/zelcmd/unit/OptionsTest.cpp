@@ -51,6 +51,9 @@ TEST(Options, RejectedCommandLinesCarryTheLibraryText) {
     EXPECT_EQ(parseError({"--device", "one"}), "the argument ('one') for option '--device' is invalid");
     EXPECT_EQ(parseError({"--bogus"}), "unrecognised option '--bogus'");
     EXPECT_EQ(parseError({"-d"}), "the required argument for option '--download' is missing");
+    // There are two emulated chips: a third would set chip 1 and be reported as chip 3.
+    EXPECT_EQ(parseError({"-g", "3"}), "the argument ('3') for option '--target' is invalid");
+    EXPECT_EQ(parseError({"--target", "0"}), "the argument ('0') for option '--target' is invalid");
 }
 
 TEST(HexValue, PrefixIsOptionalAndJunkGivesZero) {

@@ -46,6 +46,15 @@ TEST(SetChip, YesSwitchesTheImageRestoresThePinsAndSelectsAgain) {
     EXPECT_EQ(std::vector<std::string>(calls.begin() + first, calls.begin() + first + expected.size()), expected);
 }
 
+TEST(SetChip, EachEmulatorGetsItsOwnAnswerFromOneLinePerAnswer) {
+    Harness h(2);
+    h.api.chip.voltage = 1800;
+    auto r = h.dispatch({"--set", "W25Q32JV"}, "y\ny\n");
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_TRUE(h.api.called("switch 491520 0"));
+    EXPECT_TRUE(h.api.called("switch 491520 1")) << "the line end of the first answer is no answer";
+}
+
 TEST(SetChip, NoKeepsTheImageAndTheFirmwareCheckFails) {
     Harness h;
     h.api.chip.voltage = 1800;

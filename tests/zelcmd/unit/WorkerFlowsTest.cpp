@@ -39,11 +39,16 @@ TEST(DownloadFlow, NoisyOverwritesOneElapsedTimeLineWhileTheWorkersRun) {
     const std::string backspaces(16, '\b');
     const auto at = r.out.find(backspaces);
     ASSERT_NE(at, std::string::npos) << r.out;
-    // The seconds in a field of at least seven columns, then the unit.
-    const auto unit = r.out.find("s elapsed", at);
-    ASSERT_NE(unit, std::string::npos);
-    EXPECT_GE(unit - at - 16, 7u);
-    EXPECT_GT(std::stod(r.out.substr(at + 16, unit - at - 16)), 0.0);
+    // Every update is exactly as wide as the 16 backspaces before it, so none leaves characters
+    // of the one before (sub-second values included).
+    size_t updates = 0;
+    for (auto from = at; from != std::string::npos; from = r.out.find(backspaces, from + 16), ++updates) {
+        const auto unit = r.out.find("s elapsed", from);
+        ASSERT_NE(unit, std::string::npos);
+        EXPECT_EQ(unit + 9 - (from + 16), 16u) << r.out.substr(from + 16, unit + 9 - from - 16);
+        EXPECT_GT(std::stod(r.out.substr(from + 16, unit - from - 16)), 0.0);
+    }
+    EXPECT_GE(updates, 2u);
     EXPECT_NE(r.out.find("s elapsed\nDevice 1 : Download Complete\n"), std::string::npos);
 }
 
