@@ -1,5 +1,6 @@
 // The generated SFDP tables read back with an independent JESD216 reader: header, parameter
-// headers, density, erase types, fast reads, addressing and the 4-byte instruction table.
+// headers, density, erase types, fast reads, addressing, the 4-byte address methods and the
+// 4-byte instruction table.
 #include <gtest/gtest.h>
 
 #include "CatalogueData.h"
@@ -37,16 +38,15 @@ void expectFastReads(const ChipEntry& chip, const test::BasicFields& f) {
     EXPECT_EQ(f.opcode144, f.read144 ? 0xEB : 0x00);
 }
 
-void expectLongForm(const ChipEntry& chip, const test::BasicFields& f) {
-    ASSERT_TRUE(f.pageBytes && f.quadEnableRequirement && f.enterFourByteMethods && f.exitFourByteMethods);
-    EXPECT_EQ(*f.pageBytes, 256u);
+void expectLongForm(const ChipEntry& chip, const test::LongFormFields& f) {
+    EXPECT_EQ(f.pageBytes, 256u);
     const unsigned qer = chip.quad == QuadEnable::StatusBit6 ? 2 : chip.quad == QuadEnable::Status2Bit1 ? 5 : 0;
-    EXPECT_EQ(*f.quadEnableRequirement, qer);
+    EXPECT_EQ(f.quadEnableRequirement, qer);
     const bool switches = chip.addressMode == AddressMode::Switchable;
-    EXPECT_EQ((*f.enterFourByteMethods & 0x01) != 0, switches) << "0xB7";
-    EXPECT_EQ((*f.exitFourByteMethods & 0x001) != 0, switches) << "0xE9";
-    EXPECT_EQ((*f.enterFourByteMethods & 0x10) != 0, chip.fourByteOpcodes) << "4-byte instruction set";
-    EXPECT_EQ((*f.enterFourByteMethods & 0x40) != 0, chip.addressMode == AddressMode::FourByte);
+    EXPECT_EQ(f.enterFourByte, (test::EnterFourByteMethods{.b7 = switches,
+                                                           .dedicatedInstructionSet = chip.fourByteOpcodes,
+                                                           .always = chip.addressMode == AddressMode::FourByte}));
+    EXPECT_EQ(f.exitFourByte, (test::ExitFourByteMethods{.e9 = switches}));
 }
 
 void expectFourByteTable(const ChipEntry& chip, const test::SfdpTableView& view) {
@@ -93,7 +93,8 @@ TEST(SfdpTables, ReadBackAsTheCatalogueDescribesTheChip) {
                                                                                      : 2;
         EXPECT_EQ(f.addressBytes, addressBytes);
         expectFastReads(chip, f);
-        if (basic.dwords.size() == 16) expectLongForm(chip, f);
+        EXPECT_EQ(f.longForm.has_value(), basic.dwords.size() == 16);
+        if (f.longForm) expectLongForm(chip, *f.longForm);
         expectFourByteTable(chip, *view);
     }
 }

@@ -139,20 +139,28 @@ std::uint32_t quadEnableRequirement(QuadEnable quad) {
 
 std::uint32_t dword15(const ChipEntry& chip) { return 0xFF000000u | quadEnableRequirement(chip.quad) << 20; }
 
+// DWORD 16: entering 4-byte addressing (bits 31:24), leaving it (23:14), soft reset (13:8) and
+// reserved bit 7.
+constexpr std::uint32_t kEnterB7 = 0x01;
+constexpr std::uint32_t kEnterDedicatedInstructions = 0x20;
+constexpr std::uint32_t kEnterAlways4Byte = 0x40;
+constexpr std::uint32_t kExitE9 = 0x001;
+constexpr std::uint32_t kSoftReset6699 = 0x10;
+constexpr std::uint32_t kReservedBit7 = 0x80;
+
 std::uint32_t dword16(const ChipEntry& chip) {
     std::uint32_t enter = 0;
     std::uint32_t exit = 0;
     switch (chip.addressMode) {
         case AddressMode::ThreeByte: break;
         case AddressMode::Switchable:
-            enter = 0x01;  // 0xB7
-            exit = 0x001;  // 0xE9
+            enter = kEnterB7;
+            exit = kExitE9;
             break;
-        case AddressMode::FourByte: enter = 0x40; break;  // always 4-byte
+        case AddressMode::FourByte: enter = kEnterAlways4Byte; break;
     }
-    if (chip.fourByteOpcodes) enter |= 0x10;
-    constexpr std::uint32_t kSoftReset6699 = 0x10;
-    return enter << 24 | exit << 14 | kSoftReset6699 << 8 | 0x80;
+    if (chip.fourByteOpcodes) enter |= kEnterDedicatedInstructions;
+    return enter << 24 | exit << 14 | kSoftReset6699 << 8 | kReservedBit7;
 }
 
 std::vector<std::uint32_t> basicTable(const ChipEntry& chip, std::size_t dwords) {
