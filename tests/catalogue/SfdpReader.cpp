@@ -16,6 +16,19 @@ std::uint32_t bits(std::uint32_t value, unsigned high, unsigned low) {
 
 bool bit(std::uint32_t value, unsigned at) { return (value >> at) & 1; }
 
+// A typical time field whose top bits, above a count of countBits, pick one of the units.
+SfdpTime typicalTime(std::uint32_t field, unsigned countBits, std::initializer_list<std::uint32_t> units) {
+    const auto unit = units.begin()[field >> countBits];
+    return {(bits(field, countBits - 1, 0) + 1) * unit, unit};
+}
+
+// DWORD 10: erase type n's typical time in bits 10+7(n-1):4+7(n-1); units 1 ms, 16 ms, 128 ms, 1 s.
+std::array<SfdpTime, 4> eraseTimes(std::uint32_t d) {
+    std::array<SfdpTime, 4> times;
+    for (unsigned n = 0; n < 4; ++n) times[n] = typicalTime(bits(d, 10 + 7 * n, 4 + 7 * n), 5, {1, 16, 128, 1000});
+    return times;
+}
+
 EnterFourByteMethods enterMethods(std::uint32_t m) {
     return {bit(m, 0), bit(m, 1), bit(m, 2), bit(m, 3), bit(m, 4), bit(m, 5), bit(m, 6), bit(m, 7)};
 }
@@ -26,7 +39,12 @@ ExitFourByteMethods exitMethods(std::uint32_t m) {
 
 LongFormFields longForm(const std::vector<std::uint32_t>& d) {
     LongFormFields f;
+    f.eraseTypicalMs = eraseTimes(d[9]);
     f.pageBytes = 1u << bits(d[10], 7, 4);
+    f.pageProgramUs = typicalTime(bits(d[10], 13, 8), 5, {8, 64});
+    f.firstByteProgramUs = typicalTime(bits(d[10], 18, 14), 4, {1, 8});
+    f.additionalByteProgramUs = typicalTime(bits(d[10], 23, 19), 4, {1, 8});
+    f.chipEraseMs = typicalTime(bits(d[10], 30, 24), 5, {16, 256, 4000, 64000});
     f.quadEnableRequirement = bits(d[14], 22, 20);
     f.enterFourByte = enterMethods(bits(d[15], 31, 24));
     f.exitFourByte = exitMethods(bits(d[15], 23, 14));
@@ -107,6 +125,8 @@ BasicFields basicFields(const std::vector<std::uint32_t>& d) {
     if (d.size() >= 16) f.longForm = longForm(d);
     return f;
 }
+
+std::ostream& operator<<(std::ostream& out, const SfdpTime& t) { return out << t.value << " (unit " << t.unit << ")"; }
 
 std::ostream& operator<<(std::ostream& out, const EnterFourByteMethods& m) {
     return flags(out, {{m.b7, "0xB7"}, {m.writeEnableB7, "0x06 0xB7"}, {m.extendedAddressRegister, "extended address register"},

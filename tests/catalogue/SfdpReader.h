@@ -3,6 +3,7 @@
 // flash parameter table and the 4-byte address instruction table, with the fields a host uses.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <ostream>
@@ -41,6 +42,12 @@ struct SfdpTableView {
 // The table, or what is wrong with it in `why`.
 std::optional<SfdpTableView> readSfdp(std::span<const std::uint8_t> bytes, std::string& why);
 
+// A typical time of DWORD 10 or 11: (count + 1) units, and the unit, which bounds its rounding.
+struct SfdpTime {
+    std::uint32_t value = 0;  // us for programs, ms for erases
+    std::uint32_t unit = 0;
+};
+
 // DWORD 16 bits 31:24: how the host enters 4-byte addressing.
 struct EnterFourByteMethods {
     bool b7 = false;                       // 0xB7
@@ -68,12 +75,16 @@ struct ExitFourByteMethods {
     friend bool operator==(const ExitFourByteMethods&, const ExitFourByteMethods&) = default;
 };
 
+std::ostream& operator<<(std::ostream& out, const SfdpTime& time);
 std::ostream& operator<<(std::ostream& out, const EnterFourByteMethods& methods);
 std::ostream& operator<<(std::ostream& out, const ExitFourByteMethods& methods);
 
 // DWORDs 10 to 16 of a JESD216A-or-later basic table.
 struct LongFormFields {
+    std::array<SfdpTime, 4> eraseTypicalMs;  // erase types 1 to 4, as DWORDs 8 and 9 number them
     unsigned pageBytes = 0;
+    SfdpTime pageProgramUs, firstByteProgramUs, additionalByteProgramUs;
+    SfdpTime chipEraseMs;
     unsigned quadEnableRequirement = 0;
     EnterFourByteMethods enterFourByte;
     ExitFourByteMethods exitFourByte;

@@ -1,6 +1,6 @@
 // The generated SFDP tables read back with an independent JESD216 reader: header, parameter
-// headers, density, erase types, fast reads, addressing, the 4-byte address methods and the
-// 4-byte instruction table.
+// headers, density, erase types, fast reads, addressing, the 4-byte address methods, the
+// typical times and the 4-byte instruction table.
 #include <gtest/gtest.h>
 
 #include "CatalogueData.h"
@@ -96,6 +96,33 @@ TEST(SfdpTables, ReadBackAsTheCatalogueDescribesTheChip) {
         EXPECT_EQ(f.longForm.has_value(), basic.dwords.size() == 16);
         if (f.longForm) expectLongForm(chip, *f.longForm);
         expectFourByteTable(chip, *view);
+    }
+}
+
+// A typical time reads back as the intended one, rounded up by less than its unit.
+void expectTypical(const test::SfdpTime& read, std::uint32_t intended, const char* what) {
+    EXPECT_TRUE(read.value >= intended && read.value - intended < read.unit)
+        << what << " reads as " << read << " for " << intended;
+}
+
+std::uint32_t intendedEraseMs(std::uint32_t bytes) { return bytes == 4096 ? 45 : bytes == 32768 ? 120 : 150; }
+
+TEST(SfdpTables, TypicalTimesReadBackAsIntended) {
+    for (const auto& chip : shippedChips()) {
+        if (chip.sfdp != SfdpRevision::V1_5 && chip.sfdp != SfdpRevision::V1_6) continue;
+        SCOPED_TRACE(chip.chip);
+        std::string why;
+        const auto view = readSfdp(sfdp::buildTable(chip), why);
+        ASSERT_TRUE(view) << why;
+        const auto f = basicFields(view->parameters.front().dwords);
+        ASSERT_TRUE(f.longForm);
+        expectTypical(f.longForm->pageProgramUs, 700, "page program, us");
+        expectTypical(f.longForm->firstByteProgramUs, 30, "first byte program, us");
+        expectTypical(f.longForm->additionalByteProgramUs, 3, "additional byte program, us");
+        expectTypical(f.longForm->chipEraseMs, static_cast<std::uint32_t>(std::uint64_t{chip.size} * 2500 >> 20),
+                      "chip erase (2.5 s per MiB), ms");
+        for (std::size_t i = 0; i < f.eraseTypes.size(); ++i)
+            expectTypical(f.longForm->eraseTypicalMs[i], intendedEraseMs(f.eraseTypes[i].bytes), "erase type, ms");
     }
 }
 
