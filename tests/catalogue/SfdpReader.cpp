@@ -37,6 +37,10 @@ ExitFourByteMethods exitMethods(std::uint32_t m) {
     return {bit(m, 0), bit(m, 1), bit(m, 2), bit(m, 3), bit(m, 4), bit(m, 5), bit(m, 6), bit(m, 7), bits(m, 9, 8) != 0};
 }
 
+Status1WriteMethods status1Methods(std::uint32_t m) {
+    return {bit(m, 0), bit(m, 1), bit(m, 2), bit(m, 3), bit(m, 4), bits(m, 6, 5) != 0};
+}
+
 LongFormFields longForm(const std::vector<std::uint32_t>& d) {
     LongFormFields f;
     f.eraseTypicalMs = eraseTimes(d[9]);
@@ -48,6 +52,7 @@ LongFormFields longForm(const std::vector<std::uint32_t>& d) {
     f.quadEnableRequirement = bits(d[14], 22, 20);
     f.enterFourByte = enterMethods(bits(d[15], 31, 24));
     f.exitFourByte = exitMethods(bits(d[15], 23, 14));
+    f.status1Write = status1Methods(bits(d[15], 6, 0));
     return f;
 }
 
@@ -140,6 +145,12 @@ std::ostream& operator<<(std::ostream& out, const ExitFourByteMethods& m) {
                        {m.bankRegister, "bank register"}, {m.nonVolatileConfig, "non-volatile configuration register"},
                        {m.hardwareReset, "hardware reset"}, {m.softwareReset, "software reset"},
                        {m.powerCycle, "power cycle"}, {m.reserved, "reserved bits"}});
+}
+
+std::ostream& operator<<(std::ostream& out, const Status1WriteMethods& m) {
+    return flags(out, {{m.nonVolatileAfter06, "non-volatile, 0x06"}, {m.volatileAfter06, "volatile, 0x06"},
+                       {m.volatileAfter50, "volatile, 0x50"}, {m.nonVolatile06OrVolatile50, "non-volatile 0x06 or volatile 0x50"},
+                       {m.mixedAfter06, "mixed, 0x06"}, {m.reserved, "reserved bits"}});
 }
 
 }  // namespace zel::catalogue::test

@@ -75,9 +75,21 @@ struct ExitFourByteMethods {
     friend bool operator==(const ExitFourByteMethods&, const ExitFourByteMethods&) = default;
 };
 
+// DWORD 16 bits 6:0: how status register 1 is written; none set means it is read only.
+struct Status1WriteMethods {
+    bool nonVolatileAfter06 = false;         // non-volatile, powers up as last written, 0x06 enables writes
+    bool volatileAfter06 = false;            // volatile, powers up as all ones, 0x06 enables writes
+    bool volatileAfter50 = false;            // volatile, powers up as all ones, 0x50 enables writes
+    bool nonVolatile06OrVolatile50 = false;  // non-volatile written after 0x06, overridden after 0x50
+    bool mixedAfter06 = false;               // volatile and non-volatile bits, 0x06 enables writes
+    bool reserved = false;
+    friend bool operator==(const Status1WriteMethods&, const Status1WriteMethods&) = default;
+};
+
 std::ostream& operator<<(std::ostream& out, const SfdpTime& time);
 std::ostream& operator<<(std::ostream& out, const EnterFourByteMethods& methods);
 std::ostream& operator<<(std::ostream& out, const ExitFourByteMethods& methods);
+std::ostream& operator<<(std::ostream& out, const Status1WriteMethods& methods);
 
 // DWORDs 10 to 16 of a JESD216A-or-later basic table.
 struct LongFormFields {
@@ -88,6 +100,7 @@ struct LongFormFields {
     unsigned quadEnableRequirement = 0;
     EnterFourByteMethods enterFourByte;
     ExitFourByteMethods exitFourByte;
+    Status1WriteMethods status1Write;
 };
 
 // Fields of the basic flash parameter table (its DWORDs, 1-based as JESD216 counts them).

@@ -1,6 +1,6 @@
 // The generated SFDP tables read back with an independent JESD216 reader: header, parameter
-// headers, density, erase types, fast reads, addressing, the 4-byte address methods, the
-// typical times and the 4-byte instruction table.
+// headers, density, erase types, fast reads, addressing, the 4-byte address and status register
+// methods, the typical times and the 4-byte instruction table.
 #include <gtest/gtest.h>
 
 #include "CatalogueData.h"
@@ -47,6 +47,8 @@ void expectLongForm(const ChipEntry& chip, const test::LongFormFields& f) {
                                                            .dedicatedInstructionSet = chip.fourByteOpcodes,
                                                            .always = chip.addressMode == AddressMode::FourByte}));
     EXPECT_EQ(f.exitFourByte, (test::ExitFourByteMethods{.e9 = switches}));
+    // Status register 1 keeps what was last written, and 0x01 writes it after 0x06.
+    EXPECT_EQ(f.status1Write, (test::Status1WriteMethods{.nonVolatileAfter06 = true}));
 }
 
 void expectFourByteTable(const ChipEntry& chip, const test::SfdpTableView& view) {

@@ -142,14 +142,17 @@ std::uint32_t quadEnableRequirement(QuadEnable quad) {
 
 std::uint32_t dword15(const ChipEntry& chip) { return 0xFF000000u | quadEnableRequirement(chip.quad) << 20; }
 
-// DWORD 16: entering 4-byte addressing (bits 31:24), leaving it (23:14), soft reset (13:8) and
-// reserved bit 7.
+// DWORD 16: entering 4-byte addressing (bits 31:24), leaving it (23:14), soft reset (13:8),
+// reserved bit 7, and how status register 1 is written (6:0).
 constexpr std::uint32_t kEnterB7 = 0x01;
 constexpr std::uint32_t kEnterDedicatedInstructions = 0x20;
 constexpr std::uint32_t kEnterAlways4Byte = 0x40;
 constexpr std::uint32_t kExitE9 = 0x001;
 constexpr std::uint32_t kSoftReset6699 = 0x10;
 constexpr std::uint32_t kReservedBit7 = 0x80;
+// Non-volatile, powers up as last written; 0x06 enables writing it. The emulated chips and the
+// simulator take 0x01 after 0x06.
+constexpr std::uint32_t kStatus1NonVolatileAfter06 = 0x01;
 
 std::uint32_t dword16(const ChipEntry& chip) {
     std::uint32_t enter = 0;
@@ -163,7 +166,7 @@ std::uint32_t dword16(const ChipEntry& chip) {
         case AddressMode::FourByte: enter = kEnterAlways4Byte; break;
     }
     if (chip.fourByteOpcodes) enter |= kEnterDedicatedInstructions;
-    return enter << 24 | exit << 14 | kSoftReset6699 << 8 | kReservedBit7;
+    return enter << 24 | exit << 14 | kSoftReset6699 << 8 | kReservedBit7 | kStatus1NonVolatileAfter06;
 }
 
 std::vector<std::uint32_t> basicTable(const ChipEntry& chip, std::size_t dwords) {
