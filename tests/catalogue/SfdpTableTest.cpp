@@ -1,5 +1,6 @@
 // The generated SFDP tables read back with an independent JESD216 reader: header, parameter
-// headers, density, erase types, fast reads, addressing and the 4-byte instruction table.
+// headers, density, erase types, fast reads, addressing, the 4-byte address and status register
+// methods, the typical times and the 4-byte instruction table.
 #include <gtest/gtest.h>
 
 #include "CatalogueData.h"
@@ -37,16 +38,17 @@ void expectFastReads(const ChipEntry& chip, const test::BasicFields& f) {
     EXPECT_EQ(f.opcode144, f.read144 ? 0xEB : 0x00);
 }
 
-void expectLongForm(const ChipEntry& chip, const test::BasicFields& f) {
-    ASSERT_TRUE(f.pageBytes && f.quadEnableRequirement && f.enterFourByteMethods && f.exitFourByteMethods);
-    EXPECT_EQ(*f.pageBytes, 256u);
+void expectLongForm(const ChipEntry& chip, const test::LongFormFields& f) {
+    EXPECT_EQ(f.pageBytes, 256u);
     const unsigned qer = chip.quad == QuadEnable::StatusBit6 ? 2 : chip.quad == QuadEnable::Status2Bit1 ? 5 : 0;
-    EXPECT_EQ(*f.quadEnableRequirement, qer);
+    EXPECT_EQ(f.quadEnableRequirement, qer);
     const bool switches = chip.addressMode == AddressMode::Switchable;
-    EXPECT_EQ((*f.enterFourByteMethods & 0x01) != 0, switches) << "0xB7";
-    EXPECT_EQ((*f.exitFourByteMethods & 0x001) != 0, switches) << "0xE9";
-    EXPECT_EQ((*f.enterFourByteMethods & 0x10) != 0, chip.fourByteOpcodes) << "4-byte instruction set";
-    EXPECT_EQ((*f.enterFourByteMethods & 0x40) != 0, chip.addressMode == AddressMode::FourByte);
+    EXPECT_EQ(f.enterFourByte, (test::EnterFourByteMethods{.b7 = switches,
+                                                           .dedicatedInstructionSet = chip.fourByteOpcodes,
+                                                           .always = chip.addressMode == AddressMode::FourByte}));
+    EXPECT_EQ(f.exitFourByte, (test::ExitFourByteMethods{.e9 = switches}));
+    // Status register 1 keeps what was last written, and 0x01 writes it after 0x06.
+    EXPECT_EQ(f.status1Write, (test::Status1WriteMethods{.nonVolatileAfter06 = true}));
 }
 
 void expectFourByteTable(const ChipEntry& chip, const test::SfdpTableView& view) {
@@ -93,8 +95,36 @@ TEST(SfdpTables, ReadBackAsTheCatalogueDescribesTheChip) {
                                                                                      : 2;
         EXPECT_EQ(f.addressBytes, addressBytes);
         expectFastReads(chip, f);
-        if (basic.dwords.size() == 16) expectLongForm(chip, f);
+        EXPECT_EQ(f.longForm.has_value(), basic.dwords.size() == 16);
+        if (f.longForm) expectLongForm(chip, *f.longForm);
         expectFourByteTable(chip, *view);
+    }
+}
+
+// A typical time reads back as the intended one, rounded up by less than its unit.
+void expectTypical(const test::SfdpTime& read, std::uint32_t intended, const char* what) {
+    EXPECT_TRUE(read.value >= intended && read.value - intended < read.unit)
+        << what << " reads as " << read << " for " << intended;
+}
+
+std::uint32_t intendedEraseMs(std::uint32_t bytes) { return bytes == 4096 ? 45 : bytes == 32768 ? 120 : 150; }
+
+TEST(SfdpTables, TypicalTimesReadBackAsIntended) {
+    for (const auto& chip : shippedChips()) {
+        if (chip.sfdp != SfdpRevision::V1_5 && chip.sfdp != SfdpRevision::V1_6) continue;
+        SCOPED_TRACE(chip.chip);
+        std::string why;
+        const auto view = readSfdp(sfdp::buildTable(chip), why);
+        ASSERT_TRUE(view) << why;
+        const auto f = basicFields(view->parameters.front().dwords);
+        ASSERT_TRUE(f.longForm);
+        expectTypical(f.longForm->pageProgramUs, 700, "page program, us");
+        expectTypical(f.longForm->firstByteProgramUs, 30, "first byte program, us");
+        expectTypical(f.longForm->additionalByteProgramUs, 3, "additional byte program, us");
+        expectTypical(f.longForm->chipEraseMs, static_cast<std::uint32_t>(std::uint64_t{chip.size} * 2500 >> 20),
+                      "chip erase (2.5 s per MiB), ms");
+        for (std::size_t i = 0; i < f.eraseTypes.size(); ++i)
+            expectTypical(f.longForm->eraseTypicalMs[i], intendedEraseMs(f.eraseTypes[i].bytes), "erase type, ms");
     }
 }
 

@@ -1,5 +1,6 @@
 #include "SfdpTable.h"
 
+#include <algorithm>
 #include <bit>
 #include <initializer_list>
 
@@ -85,15 +86,17 @@ std::uint32_t eraseTypeDword(const std::vector<EraseType>& types, std::size_t fi
     return d;
 }
 
-// A typical time as a count (5 bits) of the smallest unit that holds it, with the unit's index.
-std::uint32_t encodeTime(std::uint32_t amount, std::initializer_list<std::uint32_t> units) {
+// A typical time field: the count, in countBits bits, of the smallest unit that holds the time
+// (rounded up), with the unit's index above it; a time beyond the largest unit saturates.
+std::uint32_t timeField(std::uint32_t amount, unsigned countBits, std::initializer_list<std::uint32_t> units) {
+    const std::uint32_t counts = 1u << countBits;
     std::uint32_t index = 0;
     for (auto unit : units) {
-        auto count = (amount + unit - 1) / unit;
-        if (count >= 1 && count <= 32) return (count - 1) | (index << 5);
+        const auto count = std::max<std::uint32_t>(1, (amount + unit - 1) / unit);
+        if (count <= counts) return (count - 1) | index << countBits;
         ++index;
     }
-    return 31 | ((index - 1) << 5);
+    return (counts - 1) | (index - 1) << countBits;
 }
 
 // Typical erase times, in ms, of a common chip of our time.
@@ -108,7 +111,7 @@ std::uint32_t typicalEraseMs(std::uint8_t sizeBit) {
 std::uint32_t dword10(const std::vector<EraseType>& types) {
     std::uint32_t d = 4;  // maximum = 2 * (4 + 1) times typical
     for (std::size_t i = 0; i < types.size(); ++i)
-        d |= encodeTime(typicalEraseMs(types[i].sizeBit), {1, 16, 128, 1000}) << (4 + 7 * i);
+        d |= timeField(typicalEraseMs(types[i].sizeBit), 5, {1, 16, 128, 1000}) << (4 + 7 * i);
     return d;
 }
 
@@ -116,11 +119,11 @@ std::uint32_t dword11(const ChipEntry& chip) {
     std::uint32_t d = 0x80000000;  // bit 31 reserved
     d |= 2;                                                     // maximum = 6 times typical
     d |= 8u << 4;                                               // 256-byte pages
-    d |= encodeTime(700, {8, 64}) << 8;                         // page program, us
-    d |= encodeTime(30, {1, 8}) << 14;                          // first byte, us
-    d |= encodeTime(3, {1, 8}) << 19;                           // each further byte, us
+    d |= timeField(700, 5, {8, 64}) << 8;                       // page program, us
+    d |= timeField(30, 4, {1, 8}) << 14;                        // first byte, us
+    d |= timeField(3, 4, {1, 8}) << 19;                         // each further byte, us
     const std::uint32_t chipEraseMs = static_cast<std::uint32_t>((std::uint64_t{chip.size} * 2500) >> 20);
-    d |= encodeTime(chipEraseMs, {16, 256, 4000, 64000}) << 24;  // 2.5 s per MiB
+    d |= timeField(chipEraseMs, 5, {16, 256, 4000, 64000}) << 24;  // 2.5 s per MiB
     return d;
 }
 
@@ -139,20 +142,31 @@ std::uint32_t quadEnableRequirement(QuadEnable quad) {
 
 std::uint32_t dword15(const ChipEntry& chip) { return 0xFF000000u | quadEnableRequirement(chip.quad) << 20; }
 
+// DWORD 16: entering 4-byte addressing (bits 31:24), leaving it (23:14), soft reset (13:8),
+// reserved bit 7, and how status register 1 is written (6:0).
+constexpr std::uint32_t kEnterB7 = 0x01;
+constexpr std::uint32_t kEnterDedicatedInstructions = 0x20;
+constexpr std::uint32_t kEnterAlways4Byte = 0x40;
+constexpr std::uint32_t kExitE9 = 0x001;
+constexpr std::uint32_t kSoftReset6699 = 0x10;
+constexpr std::uint32_t kReservedBit7 = 0x80;
+// Non-volatile, powers up as last written; 0x06 enables writing it. The emulated chips and the
+// simulator take 0x01 after 0x06.
+constexpr std::uint32_t kStatus1NonVolatileAfter06 = 0x01;
+
 std::uint32_t dword16(const ChipEntry& chip) {
     std::uint32_t enter = 0;
     std::uint32_t exit = 0;
     switch (chip.addressMode) {
         case AddressMode::ThreeByte: break;
         case AddressMode::Switchable:
-            enter = 0x01;  // 0xB7
-            exit = 0x001;  // 0xE9
+            enter = kEnterB7;
+            exit = kExitE9;
             break;
-        case AddressMode::FourByte: enter = 0x40; break;  // always 4-byte
+        case AddressMode::FourByte: enter = kEnterAlways4Byte; break;
     }
-    if (chip.fourByteOpcodes) enter |= 0x10;
-    constexpr std::uint32_t kSoftReset6699 = 0x10;
-    return enter << 24 | exit << 14 | kSoftReset6699 << 8 | 0x80;
+    if (chip.fourByteOpcodes) enter |= kEnterDedicatedInstructions;
+    return enter << 24 | exit << 14 | kSoftReset6699 << 8 | kReservedBit7 | kStatus1NonVolatileAfter06;
 }
 
 std::vector<std::uint32_t> basicTable(const ChipEntry& chip, std::size_t dwords) {
