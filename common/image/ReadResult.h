@@ -18,7 +18,7 @@ enum class ReadFailure {
     EmptyFile,        // a raw binary file without bytes; callers treat it as a failed load
     MalformedRecord,  // a text record that breaks the format (the message names the line)
     BadChecksum,      // a text record whose checksum does not match its bytes
-    OverlappingData,  // S-record data that lands on bytes another record already wrote
+    SpanTooLarge,     // text data spread wider than the largest image (the message names the span)
 };
 
 struct ReadError {

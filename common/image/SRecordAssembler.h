@@ -1,4 +1,4 @@
-// Turns Motorola S-records, one line at a time, into a byte image in the 4 MiB window.
+// Turns Motorola S-records, one line at a time, into a byte image.
 #pragma once
 
 #include <cstddef>
@@ -8,7 +8,6 @@
 #include <string_view>
 
 #include "image/ImageReader.h"
-#include "image/OccupancyMap.h"
 #include "image/WorkImage.h"
 
 namespace zel::image::detail {
@@ -29,8 +28,6 @@ private:
 
     std::string fileName_;
     WorkImage work_;
-    // Folding addresses into the window could silently let one record overwrite another.
-    OccupancyMap written_;
     std::optional<ReadError> error_;
 };
 
