@@ -16,7 +16,8 @@ namespace zel::image {
 
 // The text readers place every record at its full 32-bit address; the image runs from the
 // lowest to the highest address filled. It spans at most 256 MiB, the largest image buffer:
-// wider data fail the load (ReadFailure::SpanTooLarge) before storage for them is taken.
+// wider data fail the load (ReadFailure::SpanTooLarge) before storage for them is taken. A text
+// file without data fails the load too (ReadFailure::NoData).
 inline constexpr size_t kLargestTextSpan = 0x10000000;
 
 // Receives the notices of records that are skipped but do not fail the load. The readers skip

@@ -100,4 +100,10 @@ void IntelHexAssembler::addExtendedAddress(uint8_t type, const uint8_t* value) {
     }
 }
 
+ReadResult IntelHexAssembler::finish() {
+    Image image = work_.take();
+    if (image.empty()) return noDataError(fileName_);
+    return image;
+}
+
 }  // namespace zel::image::detail

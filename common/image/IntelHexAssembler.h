@@ -20,7 +20,7 @@ public:
     // False when the record fails the load; error() then says why.
     bool addLine(std::string_view line, size_t lineNumber);
     const ReadError& error() const { return *error_; }
-    Image finish() { return work_.take(); }
+    ReadResult finish();
 
 private:
     enum class AddressMode { None, Linear, Segment };

@@ -24,6 +24,10 @@ ReadError recordError(ReadFailure failure, std::string_view fileName, size_t lin
     return ReadError{failure, std::move(message), line};
 }
 
+ReadError noDataError(std::string_view fileName) {
+    return fileError(ReadFailure::NoData, fileName, "the file holds no data");
+}
+
 ReadError spanError(std::string_view fileName, size_t line, uint64_t address, size_t count, uint64_t lowest,
                     uint64_t end) {
     lowest = std::min(lowest, address);

@@ -13,6 +13,7 @@ ReadError fileError(ReadFailure failure, std::string_view fileName, std::string_
 ReadError recordError(ReadFailure failure, std::string_view fileName, size_t line, std::string_view reason);
 
 // The messages both text readers give.
+ReadError noDataError(std::string_view fileName);
 // count bytes at address would widen the filled range [lowest, end) beyond the largest span.
 ReadError spanError(std::string_view fileName, size_t line, uint64_t address, size_t count, uint64_t lowest,
                     uint64_t end);

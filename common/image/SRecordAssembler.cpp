@@ -71,4 +71,10 @@ bool SRecordAssembler::addData(uint32_t address, const uint8_t* data, size_t cou
     return false;
 }
 
+ReadResult SRecordAssembler::finish() {
+    Image image = work_.take();
+    if (image.empty()) return noDataError(fileName_);
+    return image;
+}
+
 }  // namespace zel::image::detail

@@ -54,9 +54,14 @@ TEST(IntelHexReader, DataOfSecondBlockStartAtIndexZero) {
     EXPECT_EQ(loaded(joinLines(lines)), bytes);
 }
 
-TEST(IntelHexReader, FileWithoutDataGivesAnEmptyImage) {
-    EXPECT_TRUE(loaded("").empty());
-    EXPECT_TRUE(loaded(joinLines({hexLinear(2), kHexEnd})).empty());
+TEST(IntelHexReader, FilesWithoutDataFailTheLoad) {
+    for (const std::string& text : {std::string(), joinLines({kHexEnd}), joinLines({hexLinear(2), kHexEnd}),
+                                    joinLines({hexRecord(3, 0, {0, 0, 0x12, 0x34}), hexRecord(0x22, 0, {1})})}) {
+        auto error = failure(text);
+        EXPECT_EQ(error.failure, ReadFailure::NoData) << text;
+        EXPECT_EQ(error.message, "fw.hex: the file holds no data");
+        EXPECT_EQ(error.line, 0u);
+    }
 }
 
 // The whole upper linear address counts: nothing folds onto data 16 MiB (or 256 MiB) lower.

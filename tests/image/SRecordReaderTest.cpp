@@ -72,6 +72,16 @@ TEST(SRecordReader, RecordEndingOnTheLastAddressIsKeptOneRunningPastItFails) {
     EXPECT_EQ(error.message, "fw.s19: line 2: data record runs past address FFFFFFFF");
 }
 
+TEST(SRecordReader, FilesWithoutDataFailTheLoad) {
+    for (const std::string& text : {std::string(), joinLines({kHeader}), joinLines({kHeader, sRecord(5, 0, {}), sRecord(9, 0, {})}),
+                                    joinLines({sRecord(1, 0x10, {}), sRecord(7, 0x1000, {})})}) {
+        auto error = failure(text);
+        EXPECT_EQ(error.failure, ReadFailure::NoData) << text;
+        EXPECT_EQ(error.message, "fw.s19: the file holds no data");
+        EXPECT_EQ(error.line, 0u);
+    }
+}
+
 TEST(SRecordReader, LongRecordsAndLineEndsAreAccepted) {
     auto bytes = support::randomBytes(250, 11);
     std::string record = sRecord(3, 0x2000, bytes);

@@ -45,7 +45,7 @@ std::string endsInCarriageReturn(std::string text) {
 
 std::string hexTextName(const ::testing::TestParamInfo<std::string>& info) {
     static const char* const kNames[] = {"LongLinesCrlf", "LastLineEndsInCarriageReturn", "ShortLinesLf",
-                                         "BlankLineFails", "OnlyALineEnd", "Empty"};
+                                         "BlankLineFails", "OnlyALineEnd", "EmptyFails"};
     return kNames[info.index];
 }
 
