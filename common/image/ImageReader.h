@@ -14,12 +14,14 @@
 
 namespace zel::image {
 
-// The Intel HEX reader accepts addresses 0 to 0xFFFFFF; the S-record reader keeps the low 22
-// bits of every address (a 4 MiB window).
-inline constexpr size_t kIntelHexWindow = 0x1000000;
-inline constexpr size_t kSRecordWindow = 0x400000;
+// The text readers place every record at its full 32-bit address; the image runs from the
+// lowest to the highest address filled. It spans at most 256 MiB, the largest image buffer:
+// wider data fail the load (ReadFailure::SpanTooLarge) before storage for them is taken. A text
+// file without data fails the load too (ReadFailure::NoData).
+inline constexpr size_t kLargestTextSpan = 0x10000000;
 
-// Receives the notices of records that are skipped but do not fail the load.
+// Receives the notices of records that are skipped but do not fail the load. The readers skip
+// no record with a notice at present; the parameter stays for the callers that pass one.
 using WarningSink = std::function<void(std::string_view message)>;
 void writeToStandardError(std::string_view message);
 
@@ -27,13 +29,14 @@ void writeToStandardError(std::string_view message);
 ReadResult readBinary(const std::filesystem::path& path);
 
 // Intel HEX: data (00), extended segment (02) and extended linear (04) records; other record
-// types are skipped and reading goes on to the end of the file. A data record whose last byte
-// lies beyond 0xFFFFFF is skipped with "Data record skipped at ..." to warn.
+// types are skipped and reading goes on to the end of the file. A data record's address is
+// segment * 16 + offset, or upper linear address << 16 | offset. A record running past address
+// FFFFFFFF fails the load. Where records overlap, the later one wins.
 ReadResult readIntelHex(const std::filesystem::path& path, const WarningSink& warn = writeToStandardError);
 
-// Motorola S-record: S1/S2/S3 carry data; S0 and S4-S9 carry nothing. Addresses fold into the
-// 4 MiB window; a record that runs past the window's end is skipped; data landing on bytes
-// that another record already wrote fail the load.
+// Motorola S-record: S1/S2/S3 carry data at their 16-, 24- or 32-bit address; S0 and S4-S9 carry
+// nothing. A record running past address FFFFFFFF fails the load. Where records overlap, the
+// later one wins.
 ReadResult readSRecord(const std::filesystem::path& path);
 
 ReadResult readImage(const std::filesystem::path& path, Format format,

@@ -18,8 +18,8 @@ constexpr size_t kHeaderBytes = 4;  // count, offset (2), type
 }  // namespace
 
 // Every data byte takes two characters of text.
-IntelHexAssembler::IntelHexAssembler(std::string_view fileName, const WarningSink& warn, size_t expectedSize)
-    : fileName_(fileName), warn_(warn), work_(kIntelHexWindow, expectedSize / 2) {}
+IntelHexAssembler::IntelHexAssembler(std::string_view fileName, size_t expectedSize)
+    : fileName_(fileName), work_(kLargestTextSpan, expectedSize / 2) {}
 
 bool IntelHexAssembler::fail(ReadFailure failure, size_t lineNumber, std::string_view reason) {
     error_ = recordError(failure, fileName_, lineNumber, reason);
@@ -41,17 +41,24 @@ bool IntelHexAssembler::addLine(std::string_view line, size_t lineNumber) {
     uint8_t type = header[3];
     const char* payload = line.data() + 1 + 2 * kHeaderBytes;
 
-    // The common case: data that fit are decoded straight into the work image. Should the
-    // record turn out bad, the whole load fails and the work image is thrown away.
-    if (type == kData && count > 0 && dataAddress(offset) + count <= kIntelHexWindow)
-        return checkPayload(payload, count, work_.place(dataAddress(offset), count), headerSum, lineNumber);
+    // The common case: data are decoded straight into the work image. Should the record turn
+    // out bad, the whole load fails and the work image is thrown away.
+    uint64_t address = blockAddress_ + offset;
+    bool inAddressSpace = address + count <= WorkImage::kAddressSpace;
+    if (type == kData && count > 0 && inAddressSpace) {
+        if (uint8_t* at = work_.place(address, count)) return checkPayload(payload, count, at, headerSum, lineNumber);
+    }
 
+    // A bad record is reported as such, even where its data could not be placed.
     uint8_t data[255];
     if (!checkPayload(payload, count, data, headerSum, lineNumber)) return false;
     if (type == kData) {
         if (count == 0) return fail(ReadFailure::MalformedRecord, lineNumber, "data record with byte count 0");
-        warnSkipped(offset);
-    } else if (type == kExtendedSegment || type == kExtendedLinear) {
+        error_ = inAddressSpace ? spanError(fileName_, lineNumber, address, count, work_.lowest(), work_.end())
+                                : pastAddressSpaceError(fileName_, lineNumber);
+        return false;
+    }
+    if (type == kExtendedSegment || type == kExtendedLinear) {
         if (count != 2)
             return fail(ReadFailure::MalformedRecord, lineNumber, "extended address record does not hold 2 bytes");
         addExtendedAddress(type, data);
@@ -80,33 +87,23 @@ bool IntelHexAssembler::failNotHex(size_t lineNumber) {
     return fail(ReadFailure::MalformedRecord, lineNumber, "record holds a character that is not a hex digit");
 }
 
-// Only the low 8 bits of the upper linear address reach the 16 MiB window.
-size_t IntelHexAssembler::dataAddress(uint16_t offset) const {
-    return mode_ == AddressMode::Segment ? size_t{segment_} * 16 + offset : size_t{upperLinear_ & 0xFF} << 16 | offset;
-}
-
 // Linear and segment addressing exclude each other: the first extended address record fixes
 // the mode and records of the other kind are ignored.
 void IntelHexAssembler::addExtendedAddress(uint8_t type, const uint8_t* value) {
     uint32_t word = static_cast<uint32_t>(value[0]) << 8 | value[1];
     if (type == kExtendedLinear && mode_ != AddressMode::Segment) {
         mode_ = AddressMode::Linear;
-        upperLinear_ = word;
+        blockAddress_ = uint64_t{word} << 16;
     } else if (type == kExtendedSegment && mode_ != AddressMode::Linear) {
         mode_ = AddressMode::Segment;
-        segment_ = word;
+        blockAddress_ = uint64_t{word} * 16;
     }
 }
 
-// A data record whose last byte lies beyond the window.
-void IntelHexAssembler::warnSkipped(uint16_t offset) {
-    if (!warn_) return;
-    char notice[64];
-    if (mode_ == AddressMode::Segment)
-        std::snprintf(notice, sizeof notice, "Data record skipped at %4X:%4X\n", segment_, unsigned{offset});
-    else
-        std::snprintf(notice, sizeof notice, "Data record skipped at %8zX\n", dataAddress(offset));
-    warn_(notice);
+ReadResult IntelHexAssembler::finish() {
+    Image image = work_.take();
+    if (image.empty()) return noDataError(fileName_);
+    return image;
 }
 
 }  // namespace zel::image::detail

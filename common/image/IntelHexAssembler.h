@@ -15,29 +15,27 @@ namespace zel::image::detail {
 class IntelHexAssembler {
 public:
     // expectedSize: the length of the text, if known, to size the work image up front.
-    IntelHexAssembler(std::string_view fileName, const WarningSink& warn, size_t expectedSize);
+    IntelHexAssembler(std::string_view fileName, size_t expectedSize);
 
     // False when the record fails the load; error() then says why.
     bool addLine(std::string_view line, size_t lineNumber);
     const ReadError& error() const { return *error_; }
-    Image finish() { return work_.take(); }
+    ReadResult finish();
 
 private:
     enum class AddressMode { None, Linear, Segment };
 
     bool checkPayload(const char* text, size_t count, uint8_t* data, unsigned headerSum, size_t lineNumber);
-    size_t dataAddress(uint16_t offset) const;
     void addExtendedAddress(uint8_t type, const uint8_t* value);
-    void warnSkipped(uint16_t offset);
     bool fail(ReadFailure failure, size_t lineNumber, std::string_view reason);
     bool failNotHex(size_t lineNumber);
 
     std::string fileName_;
-    const WarningSink& warn_;
     WorkImage work_;
     AddressMode mode_ = AddressMode::None;
-    uint32_t upperLinear_ = 0;
-    uint32_t segment_ = 0;
+    // What the extended address records make of a data record's offset 0: segment * 16 or
+    // upper linear address << 16.
+    uint64_t blockAddress_ = 0;
     std::optional<ReadError> error_;
 };
 

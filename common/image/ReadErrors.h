@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 #include "image/ReadResult.h"
@@ -10,5 +11,12 @@ namespace zel::image::detail {
 
 ReadError fileError(ReadFailure failure, std::string_view fileName, std::string_view reason);
 ReadError recordError(ReadFailure failure, std::string_view fileName, size_t line, std::string_view reason);
+
+// The messages both text readers give.
+ReadError noDataError(std::string_view fileName);
+// count bytes at address would widen the filled range [lowest, end) beyond the largest span.
+ReadError spanError(std::string_view fileName, size_t line, uint64_t address, size_t count, uint64_t lowest,
+                    uint64_t end);
+ReadError pastAddressSpaceError(std::string_view fileName, size_t line);
 
 }  // namespace zel::image::detail

@@ -16,9 +16,10 @@ enum class ReadFailure {
     CannotOpen,       // missing, no permission
     CannotRead,       // an I/O error while reading (a folder, a failing device)
     EmptyFile,        // a raw binary file without bytes; callers treat it as a failed load
+    NoData,           // a text file without data records (empty, or only other record types)
     MalformedRecord,  // a text record that breaks the format (the message names the line)
     BadChecksum,      // a text record whose checksum does not match its bytes
-    OverlappingData,  // S-record data that lands on bytes another record already wrote
+    SpanTooLarge,     // text data spread wider than the largest image (the message names the span)
 };
 
 struct ReadError {

@@ -47,7 +47,7 @@ ReadResult assembleFile(const std::filesystem::path& path, size_t blockSize, Mak
     return assembleLines(lines, assembler, name);
 }
 
-ReadResult readIntelHexBlocks(const std::filesystem::path& path, const WarningSink& warn, size_t blockSize);
+ReadResult readIntelHexBlocks(const std::filesystem::path& path, size_t blockSize);
 ReadResult readSRecordBlocks(const std::filesystem::path& path, size_t blockSize);
 
 }  // namespace zel::image::detail

@@ -9,7 +9,6 @@ namespace zel::image::detail {
 namespace {
 
 constexpr size_t kFrameChars = 4;  // 'S', type, byte count
-constexpr uint32_t kWindowMask = kSRecordWindow - 1;
 
 // Address bytes of S0..S9. S4 is reserved and carries no address.
 constexpr uint8_t kAddressBytes[10] = {2, 2, 3, 4, 0, 2, 3, 4, 3, 2};
@@ -20,7 +19,7 @@ bool carriesData(int type) { return type >= 1 && type <= 3; }
 
 // Every data byte takes two characters of text.
 SRecordAssembler::SRecordAssembler(std::string_view fileName, size_t expectedSize)
-    : fileName_(fileName), work_(kSRecordWindow, expectedSize / 2), written_(kSRecordWindow) {}
+    : fileName_(fileName), work_(kLargestTextSpan, expectedSize / 2) {}
 
 bool SRecordAssembler::fail(ReadFailure failure, size_t lineNumber, std::string_view reason) {
     error_ = recordError(failure, fileName_, lineNumber, reason);
@@ -63,17 +62,19 @@ bool SRecordAssembler::addLine(std::string_view line, size_t lineNumber) {
 
 bool SRecordAssembler::addData(uint32_t address, const uint8_t* data, size_t count, size_t lineNumber) {
     if (count == 0) return true;
-    size_t index = address & kWindowMask;
-    // A record that runs past the end of the window is skipped whole, without a notice.
-    if (index + count - 1 > kWindowMask) return true;
-    if (!written_.claim(index, count)) {
-        char reason[112];
-        std::snprintf(reason, sizeof reason,
-                      "data at address %08X overlap bytes already loaded (4 MiB window index %06zX)", address, index);
-        return fail(ReadFailure::OverlappingData, lineNumber, reason);
+    if (uint64_t{address} + count > WorkImage::kAddressSpace) {
+        error_ = pastAddressSpaceError(fileName_, lineNumber);
+        return false;
     }
-    work_.store(index, data, count);
-    return true;
+    if (work_.store(address, data, count)) return true;
+    error_ = spanError(fileName_, lineNumber, address, count, work_.lowest(), work_.end());
+    return false;
+}
+
+ReadResult SRecordAssembler::finish() {
+    Image image = work_.take();
+    if (image.empty()) return noDataError(fileName_);
+    return image;
 }
 
 }  // namespace zel::image::detail

@@ -1,4 +1,4 @@
-// Turns Motorola S-records, one line at a time, into a byte image in the 4 MiB window.
+// Turns Motorola S-records, one line at a time, into a byte image.
 #pragma once
 
 #include <cstddef>
@@ -8,7 +8,6 @@
 #include <string_view>
 
 #include "image/ImageReader.h"
-#include "image/OccupancyMap.h"
 #include "image/WorkImage.h"
 
 namespace zel::image::detail {
@@ -21,7 +20,7 @@ public:
     // False when the record fails the load; error() then says why.
     bool addLine(std::string_view line, size_t lineNumber);
     const ReadError& error() const { return *error_; }
-    Image finish() { return work_.take(); }
+    ReadResult finish();
 
 private:
     bool addData(uint32_t address, const uint8_t* data, size_t count, size_t lineNumber);
@@ -29,8 +28,6 @@ private:
 
     std::string fileName_;
     WorkImage work_;
-    // Folding addresses into the window could silently let one record overwrite another.
-    OccupancyMap written_;
     std::optional<ReadError> error_;
 };
 

@@ -4,10 +4,8 @@
 namespace zel::image {
 namespace detail {
 
-ReadResult readIntelHexBlocks(const std::filesystem::path& path, const WarningSink& warn, size_t blockSize) {
-    return assembleFile(path, blockSize, [&](std::string_view name, size_t size) {
-        return IntelHexAssembler(name, warn, size);
-    });
+ReadResult readIntelHexBlocks(const std::filesystem::path& path, size_t blockSize) {
+    return assembleFile(path, blockSize, [](std::string_view name, size_t size) { return IntelHexAssembler(name, size); });
 }
 
 ReadResult readSRecordBlocks(const std::filesystem::path& path, size_t blockSize) {
@@ -16,16 +14,16 @@ ReadResult readSRecordBlocks(const std::filesystem::path& path, size_t blockSize
 
 }  // namespace detail
 
-ReadResult readIntelHex(const std::filesystem::path& path, const WarningSink& warn) {
-    return detail::readIntelHexBlocks(path, warn, detail::FileLines::kDefaultBlockSize);
+ReadResult readIntelHex(const std::filesystem::path& path, const WarningSink&) {
+    return detail::readIntelHexBlocks(path, detail::FileLines::kDefaultBlockSize);
 }
 
 ReadResult readSRecord(const std::filesystem::path& path) {
     return detail::readSRecordBlocks(path, detail::FileLines::kDefaultBlockSize);
 }
 
-ReadResult parseIntelHex(std::string_view text, std::string_view name, const WarningSink& warn) {
-    detail::IntelHexAssembler assembler(name, warn, text.size());
+ReadResult parseIntelHex(std::string_view text, std::string_view name, const WarningSink&) {
+    detail::IntelHexAssembler assembler(name, text.size());
     detail::MemoryLines lines(text);
     return detail::assembleLines(lines, assembler, name);
 }

@@ -1,6 +1,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "ImageTestSupport.h"
 #include "image/ImageReader.h"
 
@@ -52,14 +54,48 @@ TEST(IntelHexReader, DataOfSecondBlockStartAtIndexZero) {
     EXPECT_EQ(loaded(joinLines(lines)), bytes);
 }
 
-TEST(IntelHexReader, FileWithoutDataGivesAnEmptyImage) {
-    EXPECT_TRUE(loaded("").empty());
-    EXPECT_TRUE(loaded(joinLines({hexLinear(2), kHexEnd})).empty());
+TEST(IntelHexReader, FilesWithoutDataFailTheLoad) {
+    for (const std::string& text : {std::string(), joinLines({kHexEnd}), joinLines({hexLinear(2), kHexEnd}),
+                                    joinLines({hexRecord(3, 0, {0, 0, 0x12, 0x34}), hexRecord(0x22, 0, {1})})}) {
+        auto error = failure(text);
+        EXPECT_EQ(error.failure, ReadFailure::NoData) << text;
+        EXPECT_EQ(error.message, "fw.hex: the file holds no data");
+        EXPECT_EQ(error.line, 0u);
+    }
 }
 
-TEST(IntelHexReader, OnlyLowEightBitsOfUpperLinearAddressCount) {
-    auto image = loaded(joinLines({hexRecord(0, 0x0000, {0xAA}), hexLinear(0x0100), hexRecord(0, 0x0002, {0xBB}), kHexEnd}));
-    EXPECT_EQ(image, (Image{0xAA, 0xFF, 0xBB}));
+// The whole upper linear address counts: nothing folds onto data 16 MiB (or 256 MiB) lower.
+TEST(IntelHexReader, DataAboveSixteenMiBKeepTheirAddresses) {
+    auto high = loaded(joinLines({hexLinear(0x1000), hexRecord(0, 0x0000, {0xA1, 0xA2}), hexLinear(0x1100),
+                                  hexRecord(0, 0x0010, {0xB1}), kHexEnd}));
+    ASSERT_EQ(high.size(), 0x1000011u);
+    EXPECT_EQ(high[0], 0xA1);
+    EXPECT_EQ(high[1], 0xA2);
+    EXPECT_EQ(high[0x1000010], 0xB1);
+    EXPECT_EQ(std::count(high.begin(), high.end(), 0xFF), 0x1000011 - 3);
+
+    auto fromZero = loaded(joinLines({hexRecord(0, 0x0000, {0xAA, 0xAB}), hexLinear(0x0200),
+                                      hexRecord(0, 0x0002, {0xBB, 0xBC, 0xBD}), kHexEnd}));
+    ASSERT_EQ(fromZero.size(), 0x2000005u);
+    EXPECT_EQ(fromZero[0], 0xAA);
+    EXPECT_EQ(fromZero[1], 0xAB);
+    EXPECT_EQ(fromZero[2], 0xFF);
+    EXPECT_EQ(fromZero[0x2000001], 0xFF);
+    EXPECT_EQ(std::vector<uint8_t>(fromZero.end() - 3, fromZero.end()), (std::vector<uint8_t>{0xBB, 0xBC, 0xBD}));
+}
+
+TEST(IntelHexReader, SpanBeyond256MiBFailsNamingFileLineAndSpan) {
+    // One byte at 0 and one at FFFFFFF0: refused without storage for 4 GiB.
+    auto error = failure(joinLines({hexRecord(0, 0, {1}), hexLinear(0xFFFF), hexRecord(0, 0xFFF0, {2}), kHexEnd}));
+    EXPECT_EQ(error.failure, ReadFailure::SpanTooLarge);
+    EXPECT_EQ(error.line, 3u);
+    EXPECT_THAT(error.message, StartsWith("fw.hex: line 3: "));
+    EXPECT_THAT(error.message, HasSubstr("00000000 to FFFFFFF0, 4294967281 bytes"));
+    // One byte beyond 256 MiB, the other way round.
+    error = failure(joinLines({hexLinear(0x1000), hexRecord(0, 0, {1}), hexLinear(0), hexRecord(0, 0, {2}), kHexEnd}));
+    EXPECT_EQ(error.failure, ReadFailure::SpanTooLarge);
+    EXPECT_EQ(error.line, 4u);
+    EXPECT_THAT(error.message, HasSubstr("00000000 to 10000000, 268435457 bytes"));
 }
 
 TEST(IntelHexReader, SegmentAddressIsSegmentTimesSixteenPlusOffset) {
@@ -89,27 +125,24 @@ TEST(IntelHexReader, OtherRecordTypesCarryNothing) {
     EXPECT_EQ(image, Image{7});
 }
 
-TEST(IntelHexReader, RecordRunningPastSixteenMiBIsSkippedWithNotice) {
-    std::string text = joinLines({hexLinear(0x00FF), hexRecord(0, 0xFFF0, Image(32, 0x11)), hexRecord(0, 0x0000, {0x22}), kHexEnd});
-    ::testing::internal::CaptureStderr();
-    auto result = parseIntelHex(text, "fw.hex");
-    std::string printed = ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(printed, "Data record skipped at   FFFFF0\n");
-    ASSERT_TRUE(result);
-    EXPECT_EQ(result.image(), Image{0x22});
-}
-
-TEST(IntelHexReader, RecordEndingOnTheWindowsLastByteIsKept) {
-    auto outcome = load(joinLines({hexLinear(0x00FF), hexRecord(0, 0xFFF0, Image(16, 0x33)), kHexEnd}));
-    ASSERT_TRUE(outcome.result);
+TEST(IntelHexReader, RecordEndingOnTheLastAddressIsKeptOneRunningPastItFails) {
+    auto outcome = load(joinLines({hexLinear(0xFFFF), hexRecord(0, 0xFFF0, Image(16, 0x33)), kHexEnd}));
+    ASSERT_TRUE(outcome.result) << outcome.result.error().message;
     EXPECT_EQ(outcome.result.image(), Image(16, 0x33));
     EXPECT_EQ(outcome.notices, "");
-    // Together with data at 0 the image spans the whole window.
-    auto full = loaded(joinLines({hexRecord(0, 0, {0x44}), hexLinear(0x00FF), hexRecord(0, 0xFFFF, {0x55}), kHexEnd}));
-    ASSERT_EQ(full.size(), kIntelHexWindow);
-    EXPECT_EQ(full.front(), 0x44);
-    EXPECT_EQ(full.back(), 0x55);
-    EXPECT_EQ(full[1], 0xFF);
+
+    auto error = failure(joinLines({hexRecord(0, 0, {0x22}), hexLinear(0xFFFF), hexRecord(0, 0xFFF0, Image(17, 0x11)), kHexEnd}));
+    EXPECT_EQ(error.failure, ReadFailure::MalformedRecord);
+    EXPECT_EQ(error.line, 3u);
+    EXPECT_EQ(error.message, "fw.hex: line 3: data record runs past address FFFFFFFF");
+    // A bad checksum is reported as such, wherever the data would go.
+    std::string bad = hexRecord(0, 0xFFF0, Image(17, 0x11));
+    bad.back() = bad.back() == '0' ? '1' : '0';
+    EXPECT_EQ(failure(joinLines({hexLinear(0xFFFF), bad})).failure, ReadFailure::BadChecksum);
+}
+
+TEST(IntelHexReader, LaterRecordsOverwriteEarlierOnes) {
+    EXPECT_EQ(loaded(joinLines({hexRecord(0, 0x10, {1, 2, 3, 4}), hexRecord(0, 0x12, {9}), kHexEnd})), (Image{1, 2, 9, 4}));
 }
 
 TEST(IntelHexReader, LinesOfAnyLengthAreAccepted) {

@@ -99,7 +99,9 @@ INSTANTIATE_TEST_SUITE_P(
         SrecCatCase{"Segment16ByteRecords", "-address-length=3 -output-block-size=16", {{0x100, 33}, {0x23456, 70}, {0xF0000, 0x10000}}},
         SrecCatCase{"Segment32ByteRecordsCrlf", "-address-length=3 -output-block-size=32 -crlf", {{0x8000, 0x18000}}},
         SrecCatCase{"SixteenBitAddressesOnly", "-address-length=2", {{0x10, 5}, {0xFF00, 0x100}}},
-        SrecCatCase{"TopOfTheWindow", "-output-block-size=16", {{0xFFFF00, 0x100}}}),
+        SrecCatCase{"AcrossSixteenMiB", "-output-block-size=16", {{0xFFFF00, 0x100}, {0x1000000, 0x80}}},
+        // Upper linear addresses beyond 8 bits.
+        SrecCatCase{"HighLinearAddresses", "-output-block-size=16 -crlf", {{0x10000000, 0x200}, {0x10FF0000, 0x40}, {0x11000010, 0x40}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---- S-records made by srec_cat (S0 header, S5 count, S7/S8/S9 with a start address) ----
@@ -130,8 +132,9 @@ INSTANTIATE_TEST_SUITE_P(
         SrecCatCase{"S2WithS8Crlf", "-address-length=3 -output-block-size=32 -crlf", {{0x1000, 100}, {0x23456, 700}}, "0x1000"},
         SrecCatCase{"S3WithS7", "-address-length=4 -output-block-size=32", {{0x1000, 0x100}, {0x300000, 0x10000}}, "0x1000"},
         SrecCatCase{"MixedS1S2WithoutStart", "", {{0x0100, 100}, {0x23456, 70}}},
-        // Above 4 MiB: the window keeps the low 22 bits, so the data keep their distances.
-        SrecCatCase{"S3AboveTheWindowCrlf", "-address-length=4 -crlf", {{0x08001000, 0x300}, {0x08020000, 0x40}}, "0x08000000"}),
+        SrecCatCase{"S3HighAddressesCrlf", "-address-length=4 -crlf", {{0x08001000, 0x300}, {0x08020000, 0x40}}, "0x08000000"},
+        SrecCatCase{"S3SpreadOverEightMiB", "-address-length=4 -output-block-size=32", {{0x100, 0x100}, {0x600000, 0x100}, {0x7FFF00, 0x100}}},
+        SrecCatCase{"S2AcrossFourMiB", "-address-length=3", {{0x3FFF00, 0x200}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---- Files made by objcopy ----
@@ -169,9 +172,12 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(ObjcopyCase{"HexSixteenBit", "ihex", "", 0x8000, 0x4000, ".hex"},
                       ObjcopyCase{"HexSegment", "ihex", "", 0x23000, 0x30000, ".hex"},
                       ObjcopyCase{"HexLinear", "ihex", "", 0x123000, 0x30000, ".hex"},
+                      ObjcopyCase{"HexAcrossSixteenMiB", "ihex", "", 0xFF8000, 0x10000, ".hex"},
+                      ObjcopyCase{"HexAcross256MiB", "ihex", "", 0xFFF8000, 0x10000, ".hex"},
                       ObjcopyCase{"SRecordS1", "srec", "", 0x100, 0x1000, ".s19"},
                       ObjcopyCase{"SRecordS2", "srec", "--srec-len=16", 0x123000, 0x20000, ".s19"},
-                      ObjcopyCase{"SRecordS3Folded", "srec", "", 0x08000000, 0x10000, ".s19"},
+                      ObjcopyCase{"SRecordS3High", "srec", "", 0x08000000, 0x10000, ".s19"},
+                      ObjcopyCase{"SRecordAcrossFourMiB", "srec", "", 0x3F8000, 0x10000, ".s19"},
                       ObjcopyCase{"SRecordForcedS3", "srec", "--srec-forceS3 --srec-len=32", 0x2000, 0x10000, ".s19"}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -3,6 +3,7 @@
 
 #include "ImageTestSupport.h"
 #include "image/ImageReader.h"
+#include "image/ImageWriter.h"
 
 namespace zel::image {
 namespace {
@@ -31,30 +32,54 @@ TEST(SRecordReader, S1S2S3CarryDataAndTheOtherTypesNothing) {
     EXPECT_EQ(image, (Image{1, 2, 0xFF, 0xFF, 3, 0xFF, 4, 5}));
 }
 
-TEST(SRecordReader, AddressesFoldIntoTheFourMiBWindow) {
-    // 0x00400010 lands at window index 0x10.
-    auto image = loaded(joinLines({sRecord(3, 0x00000000, {0xA0}), sRecord(3, 0x00400010, {0xB0})}));
-    ASSERT_EQ(image.size(), 0x11u);
+// Nothing folds onto data 4 MiB lower: a file our writer makes of a chip above 4 MiB loads back.
+TEST(SRecordReader, DataAboveFourMiBKeepTheirAddresses) {
+    auto image = loaded(joinLines({sRecord(3, 0x00000000, {0xA0}), sRecord(3, 0x00400010, {0xB0}),
+                                   sRecord(3, 0x01FFFFFE, {0xC0, 0xC1})}));
+    ASSERT_EQ(image.size(), 0x2000000u);
     EXPECT_EQ(image[0], 0xA0);
-    EXPECT_EQ(image[0x10], 0xB0);
+    EXPECT_EQ(image[0x10], 0xFF);
+    EXPECT_EQ(image[0x400010], 0xB0);
+    EXPECT_EQ(image[0x1FFFFFE], 0xC0);
+    EXPECT_EQ(image[0x1FFFFFF], 0xC1);
     EXPECT_EQ(loaded(joinLines({sRecord(3, 0x08001000, {1, 2})})), (Image{1, 2}));
+
+    auto chip = support::randomBytes(0x600000, 17);
+    EXPECT_EQ(loaded(sRecordText(chip)), chip);
 }
 
-TEST(SRecordReader, DataCollidingAfterTheFoldFailTheLoad) {
-    auto error = failure(joinLines({kHeader, sRecord(3, 0x00000010, {1, 2, 3, 4}), sRecord(3, 0x00400012, {9})}));
-    EXPECT_EQ(error.failure, ReadFailure::OverlappingData);
+TEST(SRecordReader, LaterRecordsOverwriteEarlierOnes) {
+    EXPECT_EQ(loaded(joinLines({kHeader, sRecord(3, 0x10, {1, 2, 3, 4}), sRecord(1, 0x12, {9})})), (Image{1, 2, 9, 4}));
+}
+
+TEST(SRecordReader, SpanBeyond256MiBFailsNamingFileLineAndSpan) {
+    auto error = failure(joinLines({kHeader, sRecord(3, 0xF0000000, {1}), sRecord(1, 0x0010, {2, 3})}));
+    EXPECT_EQ(error.failure, ReadFailure::SpanTooLarge);
     EXPECT_EQ(error.line, 3u);
     EXPECT_THAT(error.message, StartsWith("fw.s19: line 3: "));
-    EXPECT_THAT(error.message, HasSubstr("00400012"));
-    // Neighbouring records that do not share a byte are fine.
-    EXPECT_EQ(loaded(joinLines({sRecord(3, 0x10, {1, 2}), sRecord(3, 0x400012, {3})})), (Image{1, 2, 3}));
+    EXPECT_THAT(error.message, HasSubstr("00000010 to F0000000"));
+    // 256 MiB and one byte.
+    error = failure(joinLines({sRecord(3, 0x1000FFFF, {1}), sRecord(1, 0xFFFF, {2})}));
+    EXPECT_EQ(error.failure, ReadFailure::SpanTooLarge);
+    EXPECT_THAT(error.message, HasSubstr("0000FFFF to 1000FFFF, 268435457 bytes"));
 }
 
-TEST(SRecordReader, RecordEndingOnTheWindowsLastByteIsKeptOneBeyondIsSkipped) {
-    auto kept = loaded(joinLines({sRecord(3, 0x3FFFF0, Image(16, 0x77))}));
-    EXPECT_EQ(kept, Image(16, 0x77));
-    auto skipped = loaded(joinLines({sRecord(3, 0x3FFFF0, Image(17, 0x77)), sRecord(3, 0x100, {1})}));
-    EXPECT_EQ(skipped, Image{1});
+TEST(SRecordReader, RecordEndingOnTheLastAddressIsKeptOneRunningPastItFails) {
+    EXPECT_EQ(loaded(joinLines({sRecord(3, 0xFFFFFFF0, Image(16, 0x77))})), Image(16, 0x77));
+    auto error = failure(joinLines({sRecord(3, 0x100, {1}), sRecord(3, 0xFFFFFFF0, Image(17, 0x77))}));
+    EXPECT_EQ(error.failure, ReadFailure::MalformedRecord);
+    EXPECT_EQ(error.line, 2u);
+    EXPECT_EQ(error.message, "fw.s19: line 2: data record runs past address FFFFFFFF");
+}
+
+TEST(SRecordReader, FilesWithoutDataFailTheLoad) {
+    for (const std::string& text : {std::string(), joinLines({kHeader}), joinLines({kHeader, sRecord(5, 0, {}), sRecord(9, 0, {})}),
+                                    joinLines({sRecord(1, 0x10, {}), sRecord(7, 0x1000, {})})}) {
+        auto error = failure(text);
+        EXPECT_EQ(error.failure, ReadFailure::NoData) << text;
+        EXPECT_EQ(error.message, "fw.s19: the file holds no data");
+        EXPECT_EQ(error.line, 0u);
+    }
 }
 
 TEST(SRecordReader, LongRecordsAndLineEndsAreAccepted) {

@@ -60,12 +60,11 @@ std::string describe(const BuildRequest& r) {
            " (" + std::to_string(r.mcuSize) + " bytes)";
 }
 
-// The reader that will load the container must see every byte where it was written.
+// The reader that will load a text container takes images of at most kLargestTextSpan bytes.
 std::string formatProblem(image::Format format, size_t size) {
-    if (format == image::Format::SRecord && size > image::kSRecordWindow)
-        return "an S-record container holds at most " + std::to_string(image::kSRecordWindow) + " bytes";
-    if (format == image::Format::IntelHex && size > image::kIntelHexWindow)
-        return "an Intel HEX container holds at most " + std::to_string(image::kIntelHexWindow) + " bytes";
+    if (format != image::Format::Binary && size > image::kLargestTextSpan)
+        return std::string("an ") + formatName(format) + " container holds at most " +
+               std::to_string(image::kLargestTextSpan) + " bytes";
     return {};
 }
 
