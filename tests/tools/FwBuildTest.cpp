@@ -106,11 +106,18 @@ TEST(FwBuild, SizesBeyondTheFlashMapAreRefusedUnlessAllowed) {
     const auto oversize = fw::makeSyntheticImage(fw::ImageKind::Fpga, {2, 1}, 1048576);
     EXPECT_FALSE(fw::syntheticImageVersion(oversize, fw::ImageKind::Fpga, fw::kFpgaLimit));
 
-    // An S-record container must fit the reader's 4 MiB window, even when oversize is allowed.
-    EXPECT_EQ(run({"container", (dir / "over.s19").string(), "--fpga-size", "3145728", "--mcu-size", "2097152",
-                   "--allow-oversize"}),
-              2);
-    EXPECT_FALSE(std::filesystem::exists(dir / "over.s19"));
+    // Text containers beyond 4 and 16 MiB load back whole, like the raw container of the same sizes.
+    for (const char* fpgaSize : {"3145728", "16777216"}) {
+        SCOPED_TRACE(fpgaSize);
+        const std::string stem = (dir / ("over" + std::string(fpgaSize))).string();
+        for (const char* extension : {".vkfw", ".s19", ".hex"})
+            ASSERT_EQ(run({"container", stem + extension, "--fpga-size", fpgaSize, "--mcu-size", "917247",
+                           "--allow-oversize"}),
+                      0);
+        const auto raw = load(stem + ".vkfw");
+        EXPECT_EQ(load(stem + ".s19"), raw);
+        EXPECT_EQ(load(stem + ".hex"), raw);
+    }
 }
 
 TEST(FwBuild, MalformedArgumentsAreUsageErrors) {

@@ -89,10 +89,10 @@ TEST_F(ImageExports, FailedLoadChangesNothingAndSaysWhy)
     std::string bad = hexRecord(0, 0x10, Bytes(16, 0x22));
     bad[bad.size() - 3] ^= 1;  // its checksum no longer matches
     writeText(folder / "bad.hex", text + bad + hexRecord(1, 0, {}));
-    writeText(folder / "blank.s19", "");  // no records: an empty image is no failure
+    writeText(folder / "blank.s19", "");  // no records, no data: a failed load
     writeFile(folder / "empty.bin", {});
 
-    for (const char* name : {"bad.hex", "missing.bin", "empty.bin"}) {
+    for (const char* name : {"bad.hex", "missing.bin", "empty.bin", "blank.s19"}) {
         uint32_t c = 0xC0FFEE, s = 0x5EED;
         CliLoadFileToDLLBuffer(path(name).c_str(), &c, &s, 0, false);
         EXPECT_EQ(c, 0xC0FFEEu) << name;
@@ -113,9 +113,9 @@ TEST_F(ImageExports, FailedLoadChangesNothingAndSaysWhy)
     EXPECT_FALSE(CliFileCheckSum(path("bad.hex").c_str(), &c, &s));
     EXPECT_EQ(c, 0u);
     EXPECT_EQ(s, 0u);
-    EXPECT_TRUE(CliFileCheckSum(path("blank.s19").c_str(), &c, &s));
+    EXPECT_FALSE(CliFileCheckSum(path("blank.s19").c_str(), &c, &s));
     EXPECT_EQ(s, 0u);
-    EXPECT_EQ(lastError(), "");
+    EXPECT_NE(lastError().find("blank.s19: the file holds no data"), std::string::npos) << lastError();
 }
 
 TEST_F(ImageExports, ImageLargerThanTheBufferReportsItsSizeAndCopiesNothing)
@@ -256,7 +256,7 @@ TEST_F(ImageExports, SavedImagesLoadBackInEveryFormat)
     EXPECT_EQ(vector->capacity(), 0u);
 }
 
-TEST_F(ImageExports, RecordBeyondTheHexWindowIsSkippedWithANotice)
+TEST_F(ImageExports, HexRecordsKeepTheirAddressAcrossSixteenMiBAndFailPastTheLastAddress)
 {
     std::string text = hexRecord(4, 0, {0x00, 0xFF});
     text += hexRecord(0, 0xFFF0, Bytes(32, 0x33));
@@ -266,9 +266,17 @@ TEST_F(ImageExports, RecordBeyondTheHexWindowIsSkippedWithANotice)
     uint32_t checksum = 0, size = 0;
     testing::internal::CaptureStderr();
     const auto* vector = CliOpenFile(path("top.hex").c_str(), &checksum, &size);
-    const std::string notices = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(notices, "Data record skipped at   FFFFF0\n");
-    EXPECT_EQ(*vector, Bytes(4, 0x44));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    Bytes expected(0x10010, 0xFF);
+    std::fill_n(expected.begin(), 4, 0x44);
+    std::fill_n(expected.begin() + 0xFFF0, 32, 0x33);
+    EXPECT_EQ(*vector, expected);
+
+    writeText(folder / "past.hex", hexRecord(4, 0, {0xFF, 0xFF}) + hexRecord(0, 0xFFF0, Bytes(32, 0x33)));
+    vector = CliOpenFile(path("past.hex").c_str(), &checksum, &size);
+    EXPECT_TRUE(vector->empty());
+    EXPECT_NE(lastError().find("past.hex: line 2: data record runs past address FFFFFFFF"), std::string::npos)
+        << lastError();
 }
 
 TEST(ImageExportsBeforeInit, EveryExportIsInert)
