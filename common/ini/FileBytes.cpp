@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <string>
 
+#include "fileio/WholeFile.h"
+
 namespace zel::ini {
 namespace {
 
@@ -88,31 +90,7 @@ void syncFolder(const std::filesystem::path& file) {
 }  // namespace
 
 std::optional<std::string> readFileBytes(const std::filesystem::path& path, std::error_code& error) {
-    error.clear();
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        error = lastError();
-        return std::nullopt;
-    }
-    std::string bytes;
-    char chunk[16384];
-    for (;;) {
-        ssize_t n = ::read(fd, chunk, sizeof chunk);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            error = lastError();  // also a folder: EISDIR
-            break;
-        }
-        if (n == 0) break;
-        if (bytes.size() + static_cast<size_t>(n) > kMaxTextFileBytes) {
-            error = std::make_error_code(std::errc::file_too_large);
-            break;
-        }
-        bytes.append(chunk, static_cast<size_t>(n));
-    }
-    ::close(fd);
-    if (error) return std::nullopt;
-    return bytes;
+    return fileio::readWholeText(path, kMaxTextFileBytes, error);
 }
 
 std::error_code createFileExclusively(const std::filesystem::path& path, std::string_view bytes) {

@@ -14,7 +14,8 @@ namespace zel::ini {
 // These files are a few kilobytes; anything larger is refused rather than read into memory.
 inline constexpr std::size_t kMaxTextFileBytes = 16u << 20;
 
-// The file's bytes, or nothing with `error` set (missing, unreadable, a folder, too large).
+// The file's bytes, or nothing with `error` set (missing, unreadable, too large, or not a regular
+// file: a folder, a FIFO, a device).
 std::optional<std::string> readFileBytes(const std::filesystem::path& path, std::error_code& error);
 
 // Writes `bytes` to a temporary file beside `path` and renames it over `path`, so a reader sees
