@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <string_view>
 #include <system_error>
 
@@ -17,6 +18,21 @@ Error outOfRange(std::string_view field, std::uint32_t offset, std::size_t neede
     return {ErrorCode::FieldOutOfRange, std::string(field) + " offset " + std::to_string(offset) + " (" +
                                             std::to_string(needed) + " byte(s)) lies outside the file of " +
                                             std::to_string(fileSize) + " bytes"};
+}
+
+Error unsupported(std::string what) {
+    return {ErrorCode::UnsupportedChip, std::move(what) + ": no emulator can impersonate such a chip"};
+}
+
+// Refuses what no emulator can impersonate. Every reader of a header passes here, so the API
+// neither reports nor applies such a file; a chip size beyond the emulation memory would have a
+// read-back of the whole chip allocate and read gigabytes.
+std::optional<Error> checkChip(const ChipConfigHeader& h, const std::optional<ChipInfo>& info) {
+    if (h.chipSize == 0 || h.chipSize > kMaxChipSize)
+        return unsupported("chip size of " + std::to_string(h.chipSize) + " bytes");
+    if (info && std::ranges::find(kSupplyMillivolts, info->voltageMillivolts) == std::end(kSupplyMillivolts))
+        return unsupported("supply voltage of " + std::to_string(info->voltageMillivolts) + " mV");
+    return std::nullopt;
 }
 
 bool fits(Bytes bytes, std::uint32_t offset, std::size_t length) {
@@ -95,6 +111,7 @@ Result<ChipConfigFile> readChipConfig(Bytes bytes) {
         if (!info) return info.error();
         file.info = std::move(info).value();
     }
+    if (auto refused = checkChip(file.header, file.info)) return *refused;
     return file;
 }
 
