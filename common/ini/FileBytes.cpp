@@ -9,6 +9,7 @@
 #include <string>
 
 #include "fileio/WholeFile.h"
+#include "ini/TemporaryFiles.h"
 
 namespace zel::ini {
 namespace {
@@ -52,8 +53,7 @@ std::optional<TemporaryFile> createTemporaryBeside(const std::filesystem::path& 
     static std::atomic<unsigned> counter{0};
     auto folder = target.parent_path();
     for (int attempt = 0; attempt < 100; ++attempt) {
-        auto name = "." + target.filename().string() + ".tmp." + std::to_string(::getpid()) + "." +
-                    std::to_string(counter++);
+        auto name = temporaryName(target.filename().string(), ::getpid(), counter++);
         auto candidate = folder.empty() ? std::filesystem::path(name) : folder / name;
         // Mode 0666 lets the umask decide for a new file, as for any other file the user creates.
         int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -130,6 +130,7 @@ std::error_code writeFileAtomically(const std::filesystem::path& path, std::stri
     if (::rename(temporary->path().c_str(), target.c_str()) != 0) return lastError();
     temporary->markPublished();
     syncFolder(target);
+    removeStaleTemporaries(target);
     return {};
 }
 

@@ -21,6 +21,7 @@ std::optional<std::string> readFileBytes(const std::filesystem::path& path, std:
 // Writes `bytes` to a temporary file beside `path` and renames it over `path`, so a reader sees
 // the old or the new file, never a partial one. An existing file keeps its permission bits; a
 // symbolic link is followed and its target replaced. On failure the old file is left untouched.
+// After a write, the temporary files of this target that killed writers left are removed.
 std::error_code writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
 // Creates `path` with `bytes` only when nothing exists there (errc::file_exists otherwise, and
