@@ -55,6 +55,13 @@ std::optional<FirmwareProblem> checkSlice(ImageSlice slice, uint64_t containerSi
     return std::nullopt;
 }
 
+FirmwareSource loadRawContainer(const std::filesystem::path& file) {
+    auto read = image::readBinaryPrefix(file, kMaxContainerSize);
+    if (!read || read->bytes.empty()) return FirmwareProblem::Unreadable;
+    if (read->fileSize > kMaxContainerSize) return FirmwareProblem::ContainerTooLarge;
+    return splitFirmwareContainer(read->bytes);
+}
+
 std::vector<uint8_t> copySlice(std::span<const uint8_t> container, ImageSlice slice) {
     auto bytes = container.subspan(static_cast<size_t>(slice.offset), static_cast<size_t>(slice.length));
     return {bytes.begin(), bytes.end()};
@@ -78,8 +85,10 @@ FirmwareSource loadFirmwareFolder(const std::filesystem::path& folder) {
 }
 
 FirmwareSource loadFirmwareContainer(const std::filesystem::path& file) {
+    const auto format = image::formatFromName(file);
+    if (format == image::Format::Binary) return loadRawContainer(file);
     // Record notices of the text readers would only reach a console the caller may not have.
-    auto loaded = image::readImage(file, image::formatFromName(file), [](std::string_view) {});
+    auto loaded = image::readImage(file, format, [](std::string_view) {});
     if (!loaded) return FirmwareProblem::Unreadable;
     return splitFirmwareContainer(loaded.image());
 }

@@ -17,6 +17,9 @@ inline constexpr uint64_t kMaxFpgaImageSize = 1'048'575;
 inline constexpr uint64_t kMaxMcuImageSize = 917'247;
 
 inline constexpr size_t kContainerHeaderSize = 72;  // eighteen 32-bit little-endian words
+// Far above a header and both images; a larger raw file is refused without being read whole.
+// A text container is bounded by its reader's address window.
+inline constexpr uint64_t kMaxContainerSize = 16u << 20;
 
 struct FirmwareImages {
     std::vector<uint8_t> fpga;
@@ -25,7 +28,8 @@ struct FirmwareImages {
 
 enum class FirmwareProblem {
     NoImagePair,         // folder: neither 1.bin + 2.bin nor fpga.bin + mcu.bin are both present
-    Unreadable,          // the container (or an image file) cannot be loaded
+    Unreadable,          // the container (or an image file) cannot be loaded, or is no regular file
+    ContainerTooLarge,   // a raw container of more than kMaxContainerSize bytes
     ShortContainer,      // fewer bytes than the header
     EmptyImage,          // a length word of 0
     ImageOutsideContainer,

@@ -83,9 +83,10 @@ ZEL_EXPORT uint8_t* CliGetDLLBuffer();
 ZEL_EXPORT void CliDoSetZelmorProType(bool large, int index);
 
 // ---- Chip configuration ---------------------------------------------------------------------
-// A .cfg file is used only when it can be read, holds at least its 32-byte header and, with the
-// "Vcfg" magic, its name, voltage and option offsets lie inside it; otherwise these exports change
-// no output and send nothing.
+// A .cfg file is used only when it is a regular file that can be read, holds at least its 32-byte
+// header, its chip size is 1 byte to 256 MiB and, with the "Vcfg" magic, its voltage is 1800, 2500
+// or 3300 mV and its name, voltage and option offsets lie inside it; otherwise these exports
+// change no output and send nothing.
 
 // From a file with the magic: vendor name (kZelVendorNameChars characters with the terminator),
 // chip name (kZelChipNameChars), chip size in bytes, supply voltage in millivolts and the

@@ -1,8 +1,8 @@
 #include "CommandContext.h"
 
-#include <fstream>
 #include <utility>
 
+#include "fileio/RegularFile.h"
 #include "text/TextCodec.h"
 
 namespace zel::cmd {
@@ -26,9 +26,14 @@ std::uint32_t CommandContext::withTargetBit(std::uint32_t address) const {
 
 std::filesystem::path userPath(const std::string& utf8) { return text::widePath(text::utf8ToWide(utf8)); }
 
-bool isReadableFile(const std::filesystem::path& file) {
-    std::ifstream stream(file, std::ios::binary);
-    return stream.good();
+bool isReadableFile(const std::filesystem::path& file) { return fileio::RegularFile::openForReading(file).isOpen(); }
+
+bool refuseNonRegularFile(Console& console, const std::filesystem::path& file, const std::string& shown) {
+    if (!fileio::namesNonRegularFile(file)) return false;
+    console.line(notRegularFileError(shown));
+    return true;
 }
+
+std::string notRegularFileError(const std::string& shown) { return "Error: " + shown + " is not a regular file"; }
 
 }  // namespace zel::cmd

@@ -72,8 +72,12 @@ private:
 
 // A path typed by the user (UTF-8); both '/' and '\' separate folders.
 std::filesystem::path userPath(const std::string& utf8);
-// The file can be opened for reading.
+// The file is a regular file that can be opened for reading.
 bool isReadableFile(const std::filesystem::path& file);
+// "Error: <shown> is not a regular file" for a user's file that names a FIFO, a device, a socket
+// or a folder, which would block a read or write, or never end it; true when it printed that.
+bool refuseNonRegularFile(Console& console, const std::filesystem::path& file, const std::string& shown);
+std::string notRegularFileError(const std::string& shown);
 
 // The user's device number (1-based) for a device index.
 inline int deviceNumber(int index) { return index + 1; }

@@ -5,6 +5,8 @@
 // the file):
 //   - the file cannot be read, is not a regular file or is larger than kMaxFileSize;
 //   - the file is shorter than its 32-byte header;
+//   - the chip size is 0 or larger than kMaxChipSize, or, with the "Vcfg" magic, the supply
+//     voltage is none of kSupplyMillivolts: no emulator can impersonate that chip;
 //   - the file carries the "Vcfg" magic and the vendor name, chip name, voltage or option offset
 //     points outside it (a string needs its first byte inside the file, the voltage its two bytes,
 //     the options their three bytes).

@@ -31,6 +31,11 @@ inline constexpr std::size_t kMaxChipNameBytes = 99;
 
 inline constexpr std::size_t kOptionByteCount = 3;
 
+// What an emulator can impersonate: a chip of 1 byte up to its 256 MiB of emulation memory per
+// target (sizes that are no power of two included), supplied at one of these voltages.
+inline constexpr std::uint32_t kMaxChipSize = 0x10000000;
+inline constexpr std::uint16_t kSupplyMillivolts[] = {1800, 2500, 3300};
+
 // A file has SFDP when the "SFDP" marker sits exactly here.
 inline constexpr std::size_t kSfdpPresenceOffset = 180;
 inline constexpr std::size_t kSfdpPresenceMinimumSize = kSfdpPresenceOffset + 4;

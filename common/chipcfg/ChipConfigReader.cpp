@@ -1,8 +1,10 @@
-#include <fstream>
+#include <algorithm>
 #include <string_view>
 #include <system_error>
 
 #include "chipcfg/ChipConfigFile.h"
+#include "fileio/RegularFile.h"
+#include "fileio/WholeFile.h"
 #include "text/TextCodec.h"
 
 namespace zel::chipcfg {
@@ -16,6 +18,21 @@ Error outOfRange(std::string_view field, std::uint32_t offset, std::size_t neede
     return {ErrorCode::FieldOutOfRange, std::string(field) + " offset " + std::to_string(offset) + " (" +
                                             std::to_string(needed) + " byte(s)) lies outside the file of " +
                                             std::to_string(fileSize) + " bytes"};
+}
+
+Error unsupported(std::string what) {
+    return {ErrorCode::UnsupportedChip, std::move(what) + ": no emulator can impersonate such a chip"};
+}
+
+// Refuses what no emulator can impersonate. Every reader of a header passes here, so the API
+// neither reports nor applies such a file; a chip size beyond the emulation memory would have a
+// read-back of the whole chip allocate and read gigabytes.
+std::optional<Error> checkChip(const ChipConfigHeader& h, const std::optional<ChipInfo>& info) {
+    if (h.chipSize == 0 || h.chipSize > kMaxChipSize)
+        return unsupported("chip size of " + std::to_string(h.chipSize) + " bytes");
+    if (info && std::ranges::find(kSupplyMillivolts, info->voltageMillivolts) == std::end(kSupplyMillivolts))
+        return unsupported("supply voltage of " + std::to_string(info->voltageMillivolts) + " mV");
+    return std::nullopt;
 }
 
 bool fits(Bytes bytes, std::uint32_t offset, std::size_t length) {
@@ -94,27 +111,18 @@ Result<ChipConfigFile> readChipConfig(Bytes bytes) {
         if (!info) return info.error();
         file.info = std::move(info).value();
     }
+    if (auto refused = checkChip(file.header, file.info)) return *refused;
     return file;
 }
 
 Result<std::vector<std::uint8_t>> loadChipConfigBytes(const std::filesystem::path& path) {
     std::error_code ec;
-    auto status = std::filesystem::status(path, ec);
-    if (ec) return unreadable(path, ec.message());
-    if (!std::filesystem::is_regular_file(status)) return unreadable(path, "not a regular file");
-    auto size = std::filesystem::file_size(path, ec);
-    if (ec) return unreadable(path, ec.message());
-    if (size > kMaxFileSize)
-        return Error{ErrorCode::TooLarge, "chip configuration \"" + path.string() + "\" is " + std::to_string(size) +
-                                              " bytes, more than a chip configuration can be"};
-
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return unreadable(path, "cannot open");
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (in.gcount() != static_cast<std::streamsize>(bytes.size())) return unreadable(path, "short read");
-    // A file that grew since its size was taken is read as it was then.
-    return bytes;
+    auto bytes = fileio::readWholeFile(path, kMaxFileSize, ec);
+    if (ec == std::errc::file_too_large)
+        return Error{ErrorCode::TooLarge, "chip configuration \"" + path.string() + "\" is larger than " +
+                                              std::to_string(kMaxFileSize) + " bytes, which no chip configuration is"};
+    if (!bytes) return unreadable(path, ec.message());
+    return std::move(*bytes);
 }
 
 Result<ChipConfigFile> readChipConfigFile(const std::filesystem::path& path) {
@@ -124,13 +132,10 @@ Result<ChipConfigFile> readChipConfigFile(const std::filesystem::path& path) {
 }
 
 bool fileHasSfdp(const std::filesystem::path& path) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) return false;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
+    auto file = fileio::RegularFile::openForReading(path);
     std::uint8_t head[kSfdpPresenceMinimumSize];
-    in.read(reinterpret_cast<char*>(head), sizeof head);
-    return hasSfdpMarker(Bytes(head, static_cast<std::size_t>(in.gcount())));
+    auto got = file.isOpen() ? file.read(head, sizeof head) : std::nullopt;
+    return got && hasSfdpMarker(Bytes(head, *got));
 }
 
 }  // namespace zel::chipcfg

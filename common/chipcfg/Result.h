@@ -15,6 +15,7 @@ enum class ErrorCode {
     TooLarge,            // larger than any chip configuration can be
     TooShort,            // shorter than the 32-byte header
     FieldOutOfRange,     // a header offset points outside the file
+    UnsupportedChip,     // a chip size or supply voltage no emulator takes
     InvalidDescription,  // the writer was asked for something the format cannot carry
     LayoutDoesNotFit,    // the SFDP marker cannot be placed at its presence offset
     InvalidChipName,     // a chip name that cannot name a configuration file

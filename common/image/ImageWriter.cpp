@@ -2,20 +2,19 @@
 
 #include <system_error>
 
-#include "image/FileHandle.h"
+#include "fileio/RegularFile.h"
 #include "text/TextCodec.h"
 
 namespace zel::image {
 
 bool writeBinary(std::span<const uint8_t> bytes, const std::filesystem::path& path) {
-    auto file = detail::FileHandle::createForWriting(path);
+    auto file = fileio::RegularFile::createForWriting(path);
     if (!file.isOpen()) return false;
-    bool regular = file.isRegularFile();
     bool written = file.writeAll(bytes.data(), bytes.size());
     if (file.close() && written) return true;
-    // A partial file is worse than none; a device or pipe is not ours to remove.
+    // A partial file is worse than none.
     std::error_code ignored;
-    if (regular) std::filesystem::remove(path, ignored);
+    std::filesystem::remove(path, ignored);
     return false;
 }
 

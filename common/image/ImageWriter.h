@@ -1,6 +1,7 @@
 // Saving a byte image as raw binary, Intel HEX or Motorola S-record. The text formats end every
 // line with CRLF on every platform. A writer returns false when the file cannot be created or
-// written; a regular file that could not be written whole is removed.
+// written, or when the path names something other than a regular file (a FIFO, a device), which
+// is left alone; a file that could not be written whole is removed.
 #pragma once
 
 #include <cstdint>

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "fileio/FileErrors.h"
 #include "image/ImageReader.h"
 
 namespace zel::image::detail {
@@ -13,6 +14,11 @@ ReadError fileError(ReadFailure failure, std::string_view fileName, std::string_
     message += ": ";
     message += reason;
     return ReadError{failure, std::move(message), 0};
+}
+
+ReadError openError(std::string_view fileName, const std::error_code& error) {
+    if (error == fileio::FileError::NotRegularFile) return fileError(ReadFailure::CannotRead, fileName, "not a regular file");
+    return fileError(ReadFailure::CannotOpen, fileName, "cannot open the file");
 }
 
 ReadError recordError(ReadFailure failure, std::string_view fileName, size_t line, std::string_view reason) {

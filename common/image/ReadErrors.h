@@ -4,12 +4,16 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <system_error>
 
 #include "image/ReadResult.h"
 
 namespace zel::image::detail {
 
 ReadError fileError(ReadFailure failure, std::string_view fileName, std::string_view reason);
+// A file that could not be opened, or that was refused as no regular file (a folder, a FIFO, a
+// device), which says so.
+ReadError openError(std::string_view fileName, const std::error_code& error);
 ReadError recordError(ReadFailure failure, std::string_view fileName, size_t line, std::string_view reason);
 
 // The messages both text readers give.

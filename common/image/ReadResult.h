@@ -14,7 +14,7 @@ using Image = std::vector<uint8_t>;
 
 enum class ReadFailure {
     CannotOpen,       // missing, no permission
-    CannotRead,       // an I/O error while reading (a folder, a failing device)
+    CannotRead,       // not a regular file (a folder, a FIFO, a device), an I/O error while reading
     EmptyFile,        // a raw binary file without bytes; callers treat it as a failed load
     NoData,           // a text file without data records (empty, or only other record types)
     MalformedRecord,  // a text record that breaks the format (the message names the line)

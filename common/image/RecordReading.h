@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string_view>
 
+#include "fileio/RegularFile.h"
 #include "image/ImageReader.h"
 #include "image/IntelHexAssembler.h"
 #include "image/ReadErrors.h"
@@ -36,13 +37,12 @@ ReadResult assembleLines(Lines& lines, Assembler& assembler, std::string_view fi
 template <class MakeAssembler>
 ReadResult assembleFile(const std::filesystem::path& path, size_t blockSize, MakeAssembler make) {
     std::string name = displayName(path);
-    auto file = FileHandle::openForReading(path);
-    if (!file.isOpen()) return fileError(ReadFailure::CannotOpen, name, "cannot open the file");
-    auto fileSize = file.regularFileSize();
-    auto assembler = make(name, static_cast<size_t>(fileSize.value_or(0)));
+    auto file = fileio::RegularFile::openForReading(path);
+    if (!file.isOpen()) return openError(name, file.error());
+    auto assembler = make(name, static_cast<size_t>(file.size()));
     // A small file needs no large block; a longer line than expected still grows the buffer.
     constexpr uint64_t kSmallestBlock = 4096;
-    if (fileSize) blockSize = static_cast<size_t>(std::min<uint64_t>(blockSize, std::max(*fileSize + 1, kSmallestBlock)));
+    blockSize = static_cast<size_t>(std::min<uint64_t>(blockSize, std::max(file.size() + 1, kSmallestBlock)));
     FileLines lines(file, blockSize);
     return assembleLines(lines, assembler, name);
 }

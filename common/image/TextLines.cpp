@@ -4,7 +4,7 @@
 
 namespace zel::image::detail {
 
-FileLines::FileLines(FileHandle& file, size_t blockSize)
+FileLines::FileLines(fileio::RegularFile& file, size_t blockSize)
     : file_(file), buffer_(std::make_unique_for_overwrite<char[]>(blockSize)), capacity_(blockSize) {}
 
 // No complete line is buffered: read more, or hand out the last line without a line end.

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string_view>
 
-#include "image/FileHandle.h"
+#include "fileio/RegularFile.h"
 
 namespace zel::image::detail {
 
@@ -48,7 +48,7 @@ class FileLines {
 public:
     static constexpr size_t kDefaultBlockSize = size_t{1} << 20;
 
-    explicit FileLines(FileHandle& file, size_t blockSize = kDefaultBlockSize);
+    explicit FileLines(fileio::RegularFile& file, size_t blockSize = kDefaultBlockSize);
     // The returned line stays valid until the next call.
     LineStatus next(std::string_view& line) {
         const char* start = buffer_.get() + begin_;
@@ -71,7 +71,7 @@ private:
     LineStatus nextAfterRefill(std::string_view& line);
     bool refill();
 
-    FileHandle& file_;
+    fileio::RegularFile& file_;
     std::unique_ptr<char[]> buffer_;
     size_t capacity_;
     size_t begin_ = 0;    // first byte of the current, not yet returned line

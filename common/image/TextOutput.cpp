@@ -5,7 +5,7 @@
 namespace zel::image::detail {
 
 FileTextOutput::FileTextOutput(const std::filesystem::path& path)
-    : file_(FileHandle::createForWriting(path)), block_(std::make_unique_for_overwrite<char[]>(kBlockSize)) {
+    : file_(fileio::RegularFile::createForWriting(path)), block_(std::make_unique_for_overwrite<char[]>(kBlockSize)) {
     data_ = block_.get();
     capacity_ = kBlockSize;
 }
@@ -40,11 +40,10 @@ std::string StringTextOutput::take() {
 bool saveText(const std::filesystem::path& path, std::span<const uint8_t> bytes, TextEncoder encode) {
     FileTextOutput out(path);
     if (!out.isOpen()) return false;
-    bool regular = out.isRegularFile();
     encode(bytes, out);
     if (out.finish()) return true;
     std::error_code ignored;
-    if (regular) std::filesystem::remove(path, ignored);
+    std::filesystem::remove(path, ignored);
     return false;
 }
 

@@ -9,7 +9,7 @@
 #include <span>
 #include <string>
 
-#include "image/FileHandle.h"
+#include "fileio/RegularFile.h"
 
 namespace zel::image::detail {
 
@@ -39,14 +39,13 @@ public:
 
     explicit FileTextOutput(const std::filesystem::path& path);
     bool isOpen() const { return file_.isOpen(); }
-    bool isRegularFile() const { return file_.isRegularFile(); }
     // Writes what is left and closes; false if any write failed.
     bool finish();
 
 private:
     void makeRoom(size_t size) override;
 
-    FileHandle file_;
+    fileio::RegularFile file_;
     std::unique_ptr<char[]> block_;
     bool failed_ = false;
 };
@@ -63,8 +62,8 @@ private:
 
 using TextEncoder = void (*)(std::span<const uint8_t> bytes, TextOutput& out);
 
-// Encodes bytes into the file at path. A regular file that could not be written whole is
-// removed; anything else (a device, a pipe) is left alone.
+// Encodes bytes into the file at path. A file that could not be written whole is removed; a
+// path that names no regular file (a device, a FIFO) is refused and left alone.
 bool saveText(const std::filesystem::path& path, std::span<const uint8_t> bytes, TextEncoder encode);
 std::string encodeToString(std::span<const uint8_t> bytes, TextEncoder encode);
 

@@ -8,6 +8,9 @@
 #include <cerrno>
 #include <string>
 
+#include "fileio/WholeFile.h"
+#include "ini/TemporaryFiles.h"
+
 namespace zel::ini {
 namespace {
 
@@ -50,8 +53,7 @@ std::optional<TemporaryFile> createTemporaryBeside(const std::filesystem::path& 
     static std::atomic<unsigned> counter{0};
     auto folder = target.parent_path();
     for (int attempt = 0; attempt < 100; ++attempt) {
-        auto name = "." + target.filename().string() + ".tmp." + std::to_string(::getpid()) + "." +
-                    std::to_string(counter++);
+        auto name = temporaryName(target.filename().string(), ::getpid(), counter++);
         auto candidate = folder.empty() ? std::filesystem::path(name) : folder / name;
         // Mode 0666 lets the umask decide for a new file, as for any other file the user creates.
         int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -88,31 +90,7 @@ void syncFolder(const std::filesystem::path& file) {
 }  // namespace
 
 std::optional<std::string> readFileBytes(const std::filesystem::path& path, std::error_code& error) {
-    error.clear();
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        error = lastError();
-        return std::nullopt;
-    }
-    std::string bytes;
-    char chunk[16384];
-    for (;;) {
-        ssize_t n = ::read(fd, chunk, sizeof chunk);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            error = lastError();  // also a folder: EISDIR
-            break;
-        }
-        if (n == 0) break;
-        if (bytes.size() + static_cast<size_t>(n) > kMaxTextFileBytes) {
-            error = std::make_error_code(std::errc::file_too_large);
-            break;
-        }
-        bytes.append(chunk, static_cast<size_t>(n));
-    }
-    ::close(fd);
-    if (error) return std::nullopt;
-    return bytes;
+    return fileio::readWholeText(path, kMaxTextFileBytes, error);
 }
 
 std::error_code createFileExclusively(const std::filesystem::path& path, std::string_view bytes) {
@@ -152,6 +130,7 @@ std::error_code writeFileAtomically(const std::filesystem::path& path, std::stri
     if (::rename(temporary->path().c_str(), target.c_str()) != 0) return lastError();
     temporary->markPublished();
     syncFolder(target);
+    removeStaleTemporaries(target);
     return {};
 }
 

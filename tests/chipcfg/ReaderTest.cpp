@@ -37,7 +37,7 @@ TEST(ChipConfigReader, DecodesHeaderNamesVoltageAndOptions) {
 
 TEST(ChipConfigReader, VoltageIsLittleEndianAndOptionsAreOnOnlyAtExactlyOne) {
     CfgBytes file;
-    file.ascii("Vcfg").u32(0).u32(44).u32(0).u32(32).u32(34).u32(36).u32(40);
+    file.ascii("Vcfg").u32(0).u32(44).u32(0x100000).u32(32).u32(34).u32(36).u32(40);
     file.cstr("V").cstr("C").raw({0x08, 0x07}).fill(2).raw({0x02, 0xFF, 0x01}).fill(1);
 
     auto read = readChipConfig(file);
@@ -48,7 +48,7 @@ TEST(ChipConfigReader, VoltageIsLittleEndianAndOptionsAreOnOnlyAtExactlyOne) {
 
 TEST(ChipConfigReader, NamesAreWindows1252) {
     CfgBytes file;
-    file.ascii("Vcfg").u32(0).u32(48).u32(0).u32(32).u32(38).u32(44).u32(44);
+    file.ascii("Vcfg").u32(0).u32(48).u32(0x100000).u32(32).u32(38).u32(44).u32(44);
     file.raw({'F', 0xFC, 'r', 0x80, 0x99, 0}).raw({'A', 0xE9, 0x9F, 0x81, 0x20, 0}).u16(1800).raw({0, 0});
 
     auto read = readChipConfig(file);
@@ -135,7 +135,7 @@ TEST(ChipConfigReader, RecordOffsetPastTheEndLeavesTheBodyEmpty) {
 TEST(ChipConfigReader, StringWithoutTerminatorEndsAtTheEndOfTheFile) {
     // Voltage and options ahead of the names; the chip name runs to the end of the file.
     CfgBytes file;
-    file.ascii("Vcfg").u32(0).u32(0xFFFF).u32(0).u32(37).u32(41).u32(32).u32(34);
+    file.ascii("Vcfg").u32(0).u32(0xFFFF).u32(0x100000).u32(37).u32(41).u32(32).u32(34);
     file.u16(2500).raw({0, 1, 0}).cstr("Ven").ascii("NoEnd");
 
     auto read = readChipConfig(file);
@@ -154,7 +154,7 @@ TEST(ChipConfigReader, LongNamesAreCutToTheirLimits) {
         CfgBytes file;
         auto chipOffset = static_cast<std::uint32_t>(32 + vendorLength + 1);
         auto voltageOffset = static_cast<std::uint32_t>(chipOffset + chipLength + 1);
-        file.ascii("Vcfg").u32(0).u32(voltageOffset + 5).u32(0).u32(32).u32(chipOffset).u32(voltageOffset).u32(
+        file.ascii("Vcfg").u32(0).u32(voltageOffset + 5).u32(0x100000).u32(32).u32(chipOffset).u32(voltageOffset).u32(
             voltageOffset + 2);
         file.cstr(std::string(vendorLength, 'v')).cstr(std::string(chipLength, 'c')).u16(1800).raw({0, 0, 0});
         return file;

@@ -113,6 +113,8 @@ TEST(ChipConfigWriter, MinimalChipLeavesTheDeviceItsDefaults) {
     ChipConfigDescription d;
     d.vendor = L"V";
     d.chipName = L"C";
+    d.chipSize = 0x100000;
+    d.voltageMillivolts = 3300;
     auto bytes = write(d);
     auto read = readChipConfig(bytes);
     ASSERT_TRUE(read.ok());
@@ -208,6 +210,8 @@ TEST(ChipConfigWriter, SfdpMarkerMustFitBeforeOffset180) {
     ChipConfigDescription d;
     d.vendor = L"V";
     d.chipName = L"C";
+    d.chipSize = 0x100000;
+    d.voltageMillivolts = 3300;
     d.levels = {{1, 3300}};
     d.sfdpWords = kSfdpWords;
     const std::size_t room = (180 - 41 - 8) / 4;  // settings that still fit: 32, 3 bytes spare
@@ -233,6 +237,8 @@ TEST(ChipConfigWriter, WithoutATableNothingClaimsSfdpAt180) {
     ChipConfigDescription d;
     d.vendor = L"VVVV";
     d.chipName = L"C";
+    d.chipSize = 0x100000;
+    d.voltageMillivolts = 1800;
     std::vector<WalkOperation> settings;
     for (std::uint8_t i = 0; i < 32; ++i) {
         d.settings.push_back({i, 1});

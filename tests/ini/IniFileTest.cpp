@@ -1,6 +1,11 @@
 // INI files on disk: one-call reads and writes, atomic saves.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
 
 #include "TempDir.h"
 #include "ini/FileBytes.h"
@@ -80,4 +85,38 @@ TEST(FileBytes, OverlargeFilesAreRefused) {
     std::error_code error;
     EXPECT_FALSE(readFileBytes(path, error).has_value());
     EXPECT_EQ(error, std::errc::file_too_large);
+}
+
+namespace {
+
+// A process id that no process has any more.
+pid_t endedProcess() {
+    pid_t pid = ::fork();
+    if (pid == 0) ::_exit(0);
+    ::waitpid(pid, nullptr, 0);
+    return pid;
+}
+
+}  // namespace
+
+TEST(FileBytes, ASaveRemovesOnlyTheTemporariesThatEndedWritersLeft) {
+    TempDir dir;
+    auto path = dir / "table.ini";
+    writeBytes(path, "[S]\nk=1\n");
+    const auto ended = std::to_string(endedProcess());
+    const auto live = std::to_string(::getpid());
+    const std::vector<std::string> stale = {".table.ini.tmp." + ended + ".0", ".table.ini.tmp." + ended + ".17"};
+    const std::vector<std::string> kept = {
+        ".table.ini.tmp." + live + ".0",  // a writer still at work
+        ".other.ini.tmp." + ended + ".0",  "table.ini.tmp." + ended + ".0",  ".table.ini.tmp." + ended + ".0.bak",
+        ".table.ini.tmp.0" + ended + ".0", ".table.ini.tmp." + ended + ".",  ".table.ini.tmp." + ended,
+    };
+    for (const auto& name : stale) writeBytes(dir / name, "partial");
+    for (const auto& name : kept) writeBytes(dir / name, "other");
+    std::filesystem::create_directory(dir / (".table.ini.tmp." + ended + ".1"));  // not a file
+
+    ASSERT_TRUE(writeProfileString(path, L"S", L"k", L"2"));
+    for (const auto& name : stale) EXPECT_FALSE(std::filesystem::exists(dir / name)) << name;
+    for (const auto& name : kept) EXPECT_TRUE(std::filesystem::exists(dir / name)) << name;
+    EXPECT_TRUE(std::filesystem::is_directory(dir / (".table.ini.tmp." + ended + ".1")));
 }

@@ -62,6 +62,28 @@ std::vector<char*> pointers(std::vector<std::string>& texts) {
 
 void setNonBlocking(int fd) { ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK); }
 
+// Reaps the child, killing it once the deadline has passed.
+void reap(pid_t pid, Clock::time_point deadline, ChildResult& result) {
+    int status = 0;
+    if (result.timedOut) ::kill(pid, SIGKILL);
+    for (;;) {
+        pid_t r = ::waitpid(pid, &status, result.timedOut ? 0 : WNOHANG);
+        if (r == pid) break;
+        if (r < 0 && errno != EINTR) break;
+        if (r == 0) {
+            if (Clock::now() >= deadline) {
+                result.timedOut = true;
+                ::kill(pid, SIGKILL);
+                continue;
+            }
+            ::usleep(2000);
+        }
+    }
+    if (WIFEXITED(status)) result.status = WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
+    if (result.timedOut) result.status = -1;
+}
+
 }  // namespace
 
 ChildResult runChild(const ChildSpec& spec) {
@@ -126,26 +148,22 @@ ChildResult runChild(const ChildSpec& spec) {
                 input.closeWrite();
         }
     }
-    int status = 0;
-    if (result.timedOut) ::kill(pid, SIGKILL);
     // Both outputs closed: the child has ended or closes them itself; a child that closed them and
     // goes on running is still bound by the time-out.
-    for (;;) {
-        pid_t r = ::waitpid(pid, &status, result.timedOut ? 0 : WNOHANG);
-        if (r == pid) break;
-        if (r < 0 && errno != EINTR) break;
-        if (r == 0) {
-            if (Clock::now() >= deadline) {
-                result.timedOut = true;
-                ::kill(pid, SIGKILL);
-                continue;
-            }
-            ::usleep(2000);
-        }
+    reap(pid, deadline, result);
+    return result;
+}
+
+ChildResult runInChild(const std::function<int()>& body, std::chrono::milliseconds timeout) {
+    const auto deadline = Clock::now() + timeout;
+    const pid_t pid = ::fork();
+    if (pid < 0) throw std::runtime_error(std::string("fork: ") + std::strerror(errno));
+    if (pid == 0) {
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        ::_exit(body());
     }
-    if (WIFEXITED(status)) result.status = WEXITSTATUS(status);
-    if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
-    if (result.timedOut) result.status = -1;
+    ChildResult result;
+    reap(pid, deadline, result);
     return result;
 }
 

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -41,5 +42,10 @@ struct ChildResult {
 
 // Throws std::runtime_error when the child cannot be started.
 ChildResult runChild(const ChildSpec& spec);
+
+// Runs body in a forked copy of this process and gives its return value as the exit status: a
+// call that could block for good (a FIFO, a device) then fails a test at the time-out instead of
+// hanging it. Outputs are not captured.
+ChildResult runInChild(const std::function<int()>& body, std::chrono::milliseconds timeout);
 
 }  // namespace zel::test

@@ -41,6 +41,16 @@ void ZelcmdProcess::installSettings(const std::filesystem::path& document) const
     std::filesystem::copy_file(document, settingsPath(), std::filesystem::copy_options::overwrite_existing);
 }
 
+// zelcmd looks for config/ beside its own executable, so the copy brings the folder with it.
+std::filesystem::path ZelcmdProcess::useOwnConfigFolder() {
+    const auto folder = root_ / "program";
+    std::filesystem::create_directories(folder / "config" / "ZelmorPro");
+    std::filesystem::copy_file(zelcmdPath(), folder / "zelcmd", std::filesystem::copy_options::overwrite_existing);
+    program_ = folder / "zelcmd";
+    extra_["LD_LIBRARY_PATH"] = zelcmdPath().parent_path().string();
+    return folder / "config";
+}
+
 std::vector<std::string> ZelcmdProcess::environment() const {
     std::map<std::string, std::string> values = {
         {"PATH", "/usr/local/bin:/usr/bin:/bin"},
@@ -60,7 +70,7 @@ std::vector<std::string> ZelcmdProcess::environment() const {
 ChildResult ZelcmdProcess::run(const std::vector<std::string>& args, ChildInput input,
                                std::chrono::milliseconds timeout) const {
     ChildSpec spec;
-    spec.argv.push_back(zelcmdPath().string());
+    spec.argv.push_back(program_.string());
     spec.argv.insert(spec.argv.end(), args.begin(), args.end());
     spec.environment = environment();
     spec.workingDirectory = workDir();

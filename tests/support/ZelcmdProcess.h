@@ -39,6 +39,11 @@ public:
     // Copies a settings document into place (zelcmd never creates it).
     void installSettings(const std::filesystem::path& document) const;
 
+    // From now on runs a copy of zelcmd (with the libraries of the build) whose configuration
+    // folder is this one's own, empty but for the ZelmorPro folder: a test then decides which
+    // chip configurations exist. Returns that configuration folder.
+    std::filesystem::path useOwnConfigFolder();
+
     // Extra or changed environment entries (empty value: removed).
     void setEnvironment(const std::string& name, const std::string& value) { extra_[name] = value; }
 
@@ -48,6 +53,7 @@ private:
     std::vector<std::string> environment() const;
 
     std::filesystem::path root_;
+    std::filesystem::path program_ = zelcmdPath();
     std::map<std::string, std::string> extra_;
 };
 

@@ -193,6 +193,8 @@ TEST_F(ChipConfigExports, FilesWhoseHeaderCannotBeReadChangeNothingAndAreNotAppl
         files.folder(),
         files.save(chipFile("Acme", "AC25Q16", {1, 1, 1}).truncate(31), "short.cfg"),
         files.save(offsetOutside, "outside.cfg"),
+        files.save(chipFile("Acme", "AC25Q16", {1, 1, 1}, 3300, 0xFFFFFFFF), "huge.cfg"),
+        files.save(chipFile("Acme", "AC25Q16", {1, 1, 1}, 0), "0mV.cfg"),
     };
     for (const auto& path : bad) {
         SCOPED_TRACE(zel::text::wideToUtf8(path));

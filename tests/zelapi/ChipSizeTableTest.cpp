@@ -58,11 +58,6 @@ TEST_F(ChipSizeTable, TheReadBackVectorIsEmptiedWithRoomForTheChip)
     setChipType(files.save(chipFile("Acme", "AC25Q16", {0, 0, 0}, 3300, 0x200000), "16.cfg"), false);
     EXPECT_TRUE(api.byteVector().empty());
     EXPECT_GE(api.byteVector().capacity(), 0x200000u);
-
-    // A size no target can hold reserves no more than a target's memory.
-    setChipType(files.save(chipFile("Acme", "Huge", {0, 0, 0}, 3300, 0xFFFFFFFF), "huge.cfg"), false);
-    EXPECT_EQ(api.chipSizes()[0], 0xFFFFFFFFu);
-    EXPECT_TRUE(api.byteVector().empty());
 }
 
 TEST_F(ChipSizeTable, RefusedFilesLeaveSizesVectorAndChipInformationAlone)
@@ -71,6 +66,8 @@ TEST_F(ChipSizeTable, RefusedFilesLeaveSizesVectorAndChipInformationAlone)
     api.byteVector().assign({7});
     setChipType(files.save(chipFile("Acme", "AC25Q16", {0, 0, 0}, 3300, 0x400000).truncate(20), "short.cfg"), false);
     setChipType(files.save(chipFile("Acme", "../AC25Q32", {0, 0, 0}, 1800, 0x400000), "escape.cfg"), false);
+    setChipType(files.save(chipFile("Acme", "Huge", {0, 0, 0}, 3300, 0xFFFFFFFF), "huge.cfg"), false);
+    setChipType(files.save(chipFile("Acme", "AC25Q32", {0, 0, 0}, 5000, 0x400000), "5v.cfg"), true);
     setChipType(files.pathOf("missing.cfg"), true);
     EXPECT_EQ(api.chipSizes(), (Sizes{0x200000, 0}));
     EXPECT_EQ(api.byteVector(), std::vector<uint8_t>{7});

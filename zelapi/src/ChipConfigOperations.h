@@ -3,8 +3,10 @@
 // option registers. The Cli exports of this group are thin wrappers around these.
 //
 // A file is used only when its header read succeeds: it can be read, is at least as long as its
-// header and, with the "Vcfg" magic, every name, voltage and option offset lies inside it. A file
-// that fails this changes no output and no chip information, and is never sent to the device.
+// header, names a chip an emulator can impersonate (1 byte to 256 MiB; with the "Vcfg" magic,
+// 1800, 2500 or 3300 mV) and, with the magic, every name, voltage and option offset lies inside
+// it. A file that fails this changes no output and no chip information, and is never sent to the
+// device.
 #pragma once
 
 #include "CProject.h"

@@ -61,6 +61,36 @@ std::optional<image::Image> readWhole(CProject& project, const wchar_t* path)
     return std::move(read).image();
 }
 
+struct BoundedImage {
+    image::Image bytes;
+    uint64_t size = 0;  // the whole image's, also when larger than the bytes read
+};
+
+// The image for a destination of `capacity` bytes. A raw file is read no further than the
+// destination takes, so that one far too large is never loaded whole; a text image is bounded by
+// its reader's address window.
+std::optional<BoundedImage> readForCapacity(CProject& project, const wchar_t* path, uint64_t capacity)
+{
+    if (path == nullptr || image::formatFromName(std::wstring_view(path)) != image::Format::Binary) {
+        auto image = readWhole(project, path);
+        if (!image)
+            return std::nullopt;
+        const uint64_t size = image->size();
+        return BoundedImage{std::move(*image), size};
+    }
+    const std::string name = displayName(path);
+    auto prefix = image::readBinaryPrefix(text::widePath(path), static_cast<size_t>(capacity));
+    if (!prefix) {
+        fail(project, name + ": cannot open or read the file");
+        return std::nullopt;
+    }
+    if (prefix->fileSize == 0) {
+        fail(project, name + ": the file is empty");
+        return std::nullopt;
+    }
+    return BoundedImage{std::move(prefix->bytes), prefix->fileSize};
+}
+
 // One vm_write up to 64 MiB; above, four quarters, the last taking what the division leaves.
 bool writeQuarters(const HostBuffer& target, std::span<const uint8_t> bytes)
 {
@@ -153,20 +183,21 @@ const char* formatLogName(image::Format format)
 
 bool loadIntoImageBuffer(CProject& project, const wchar_t* path, LoadOutputs outputs, uint32_t offset, bool large)
 {
-    auto image = readWhole(project, path);
-    if (!image)
-        return false;
     const auto buffer = project.imageBuffer();
     const uint64_t limit = large ? kLargeLimit : kStandardLimit;
     const uint64_t room = offset < buffer.size() ? buffer.size() - offset : 0;
-    if (image->size() > limit || image->size() > room) {
-        report({nullptr, outputs.size}, image->size(), 0);
-        return fail(project, displayName(path) + ": the image holds " + std::to_string(image->size()) +
-                                 " bytes, more than the buffer takes (" + std::to_string(std::min(limit, room)) +
-                                 " bytes)");
+    const uint64_t capacity = std::min(limit, room);
+    auto image = readForCapacity(project, path, capacity);
+    if (!image)
+        return false;
+    if (image->size > capacity) {
+        report({nullptr, outputs.size}, image->size, 0);
+        return fail(project, displayName(path) + ": the image holds " + std::to_string(image->size) +
+                                 " bytes, more than the buffer takes (" + std::to_string(capacity) + " bytes)");
     }
-    std::memcpy(buffer.data() + offset, image->data(), image->size());
-    report(outputs, image->size(), image::byteSum(*image));
+    const auto& bytes = image->bytes;
+    std::memcpy(buffer.data() + offset, bytes.data(), bytes.size());
+    report(outputs, bytes.size(), image::byteSum(bytes));
     return succeed(project);
 }
 

@@ -69,6 +69,7 @@ MainThreadOutcome startDevice(CommandContext& context, WorkerPool& workers, int 
         context.console().line(msg::kChipNotSelected);
         return MainThreadOutcome::StepFailed;
     }
+    if (refuseNonRegularFile(context.console(), file, path)) return MainThreadOutcome::StepFailed;
     if (!isReadableFile(file)) {
         context.console().out(format("%s is not found.\n", path.c_str()));
         return MainThreadOutcome::StepFailed;

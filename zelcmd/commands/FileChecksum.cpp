@@ -1,25 +1,27 @@
 // --fsum: the 32-bit sum of the file's raw bytes (no image-format decoding), read in pieces so
-// that a large file never has to fit in memory.
+// that a large file never has to fit in memory. Only a regular file is summed, as large as it was
+// when opened: a FIFO or a device would block the read or never end it.
+#include <algorithm>
 #include <array>
-#include <fstream>
 
 #include "CommandContext.h"
 #include "commands/Commands.h"
+#include "fileio/FileErrors.h"
+#include "fileio/RegularFile.h"
 
 namespace zel::cmd {
 namespace {
 
-std::optional<std::uint32_t> sumOfFile(const std::filesystem::path& file) {
-    std::ifstream stream(file, std::ios::binary);
-    if (!stream) return std::nullopt;
-    std::array<char, 1 << 16> chunk{};
+std::optional<std::uint32_t> sumOfFile(fileio::RegularFile& file) {
+    std::array<std::uint8_t, 1 << 16> chunk{};
     std::uint32_t sum = 0;
-    while (stream) {
-        stream.read(chunk.data(), chunk.size());
-        const auto got = stream.gcount();
-        for (std::streamsize i = 0; i < got; ++i) sum += static_cast<std::uint8_t>(chunk[static_cast<size_t>(i)]);
+    for (std::uint64_t left = file.size(); left > 0;) {
+        const auto got = file.read(chunk.data(), static_cast<size_t>(std::min<std::uint64_t>(left, chunk.size())));
+        if (!got) return std::nullopt;
+        if (*got == 0) break;
+        for (size_t i = 0; i < *got; ++i) sum += chunk[i];
+        left -= *got;
     }
-    if (stream.bad()) return std::nullopt;
     return sum;
 }
 
@@ -27,9 +29,11 @@ std::optional<std::uint32_t> sumOfFile(const std::filesystem::path& file) {
 
 bool runFileChecksum(CommandContext& context) {
     const auto& path = *context.options().fsum;
-    const auto sum = sumOfFile(userPath(path));
+    auto file = fileio::RegularFile::openForReading(userPath(path));
+    const auto sum = file.isOpen() ? sumOfFile(file) : std::nullopt;
     if (!sum) {
-        context.console().line("Error: Can not open " + path);
+        const bool notRegular = file.error() == fileio::FileError::NotRegularFile;
+        context.console().line(notRegular ? notRegularFileError(path) : "Error: Can not open " + path);
         return false;
     }
     context.console().out(format("\nChecksum(file): 0x%x", *sum));

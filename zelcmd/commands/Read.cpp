@@ -67,6 +67,10 @@ bool readDevice(CommandContext& context, int index) {
 }  // namespace
 
 bool runRead(CommandContext& context) {
+    // A FIFO would block the save and a device would swallow the bytes: either is refused before
+    // any device is read.
+    const auto& target = *context.options().read;
+    if (target != kConsoleTarget && refuseNonRegularFile(context.console(), userPath(target), target)) return false;
     return runOnEachDevice(context, [&](int index) { return readDevice(context, index); });
 }
 

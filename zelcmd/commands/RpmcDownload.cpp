@@ -6,6 +6,7 @@
 #include "StepRules.h"
 #include "WorkerPool.h"
 #include "commands/Commands.h"
+#include "fileio/FileErrors.h"
 #include "rpmc/RpmcFile.h"
 #include "rpmc/RpmcTable.h"
 #include "settings/SettingsKeys.h"
@@ -50,7 +51,8 @@ bool runRpmcDownload(CommandContext& context) {
     std::error_code error;
     const auto rpmcSettings = rpmc::loadRpmcFile(userPath(path), error);
     if (!rpmcSettings) {
-        context.console().line("Error: Can not open " + path + "\r\n");
+        const bool notRegular = error == fileio::FileError::NotRegularFile;
+        context.console().line(notRegular ? notRegularFileError(path) : "Error: Can not open " + path + "\r\n");
         return false;
     }
     const auto table = rpmc::buildRpmcTable(*rpmcSettings);

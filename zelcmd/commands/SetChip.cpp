@@ -25,7 +25,8 @@ enum class VoltageAnswer { Matches, Switched, SwitchFailed, Declined, Other };
 std::optional<std::filesystem::path> configFileFor(CommandContext& context, bool firstGeneration) {
     const auto line = firstGeneration ? chipcfg::ProductLine::EarlierModel : chipcfg::ProductLine::ZelmorPro;
     auto path = chipcfg::findConfigFile(context.programFolder(), line, text::utf8ToWide(*context.options().set));
-    if (!path || !isReadableFile(*path)) return std::nullopt;
+    if (!path || refuseNonRegularFile(context.console(), *path, path->string()) || !isReadableFile(*path))
+        return std::nullopt;
     return *path;
 }
 

@@ -39,6 +39,12 @@ const char* replugMessage(CommandContext& context) {
 }  // namespace
 
 bool runUpdateFirmware(CommandContext& context) {
+    // A folder holds a first-generation release; anything else must be a regular file.
+    const auto& path = *context.options().updateFirmware;
+    const auto source = userPath(path);
+    std::error_code ignored;
+    if (!std::filesystem::is_directory(source, ignored) && refuseNonRegularFile(context.console(), source, path))
+        return false;
     const auto devices = context.selectedDevices();
     {
         WorkerPool workers(context.console(), context.options().noisy, static_cast<int>(devices.size()));

@@ -11,6 +11,7 @@
 #include "Limits.h"
 #include "MemoryTransfer.h"
 #include "VendorRequests.h"
+#include "fileio/WholeFile.h"
 #include "zeldev.h"
 
 namespace zel::zeldev {
@@ -21,6 +22,14 @@ namespace {
 constexpr size_t kMaxFirmwareFileSize = 64u << 20;
 constexpr size_t kMaxChipConfigFileSize = 16u << 20;
 
+// The whole file the caller names, when it is a regular file of at most `limit` bytes.
+std::optional<std::vector<uint8_t>> fileBytes(const wchar_t* path, size_t limit)
+{
+    const auto name = pathFromWide(path);
+    std::error_code ignored;
+    return name ? fileio::readWholeFile(*name, limit, ignored) : std::nullopt;
+}
+
 uint8_t* bytesOf(wchar_t* arg) { return reinterpret_cast<uint8_t*>(arg); }
 
 std::span<const uint8_t> callerData(wchar_t* arg, uint32_t length)
@@ -30,8 +39,7 @@ std::span<const uint8_t> callerData(wchar_t* arg, uint32_t length)
 
 bool updateFirmware(DeviceLink& link, const wchar_t* path)
 {
-    const auto name = pathFromWide(path);
-    const auto file = name ? readFileBytes(*name, kMaxFirmwareFileSize) : std::nullopt;
+    const auto file = fileBytes(path, kMaxFirmwareFileSize);
     if (!file)
         return false;
     const auto firmware = parseFirmwareFile(*file);
@@ -49,8 +57,7 @@ bool updateFirmware(DeviceLink& link, const wchar_t* path)
 
 bool applyChipConfig(DeviceLink& link, const wchar_t* path)
 {
-    const auto name = pathFromWide(path);
-    const auto file = name ? readFileBytes(*name, kMaxChipConfigFileSize) : std::nullopt;
+    const auto file = fileBytes(path, kMaxChipConfigFileSize);
     const auto settings = file ? parseChipConfig(*file) : std::nullopt;
     if (!settings)
         return false;

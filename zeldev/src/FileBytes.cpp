@@ -1,8 +1,6 @@
 #include "FileBytes.h"
 
-#include <fstream>
 #include <string>
-#include <system_error>
 
 namespace zel::zeldev {
 
@@ -48,24 +46,6 @@ std::optional<std::filesystem::path> pathFromWide(const wchar_t* text)
         appendUtf8(utf8, c);
     }
     return std::filesystem::path(utf8);
-}
-
-std::optional<std::vector<uint8_t>> readFileBytes(const std::filesystem::path& path, size_t maxSize)
-{
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error))
-        return std::nullopt;
-    const auto size = std::filesystem::file_size(path, error);
-    if (error || size > maxSize)
-        return std::nullopt;
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return std::nullopt;
-    std::vector<uint8_t> bytes(static_cast<size_t>(size));
-    file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (file.gcount() != static_cast<std::streamsize>(bytes.size()))
-        return std::nullopt;
-    return bytes;
 }
 
 std::optional<uint32_t> wordAt(std::span<const uint8_t> bytes, uint64_t offset)
