@@ -63,11 +63,14 @@ protected:
         before_ = simDigest(*sim_, 0, 0, kChipSize);
     }
     // Downloads the text; the load must fail with message and exit 4, the memory untouched.
-    void expectRefused(const std::string& name, const std::string& text, const std::string& message) {
+    void expectRefused(const std::string& name, const std::string& text, const std::string& message,
+                       const std::vector<std::string>& more = {}) {
         SCOPED_TRACE(name);
         const auto path = file(name).string();
         writeText(path, text);
-        auto r = zelcmd({"--set", kChip33, "-d", path, "-v"});
+        std::vector<std::string> arguments = {"--set", kChip33, "-d", path, "-v"};
+        arguments.insert(arguments.end(), more.begin(), more.end());
+        auto r = zelcmd(arguments);
         ASSERT_TRUE(r.exited()) << describe(r);
         EXPECT_EQ(r.status, 4) << describe(r);
         EXPECT_NE(r.out.find("Error: " + path + ": " + message), std::string::npos) << describe(r);
@@ -82,6 +85,7 @@ TEST_F(RefusedTextImage, FilesWithoutDataFailTheDownload) {
     expectRefused("empty.hex", "", "the file holds no data\n");
     expectRefused("end-only.hex", ":00000001FF\r\n", "the file holds no data\n");
     expectRefused("header-only.s19", "S00600004844521B\nS9030000FC\n", "the file holds no data\n");
+    expectRefused("length-zero.bin", "data", "the length is 0, nothing to download\n", {"-l", "0"});
 }
 
 TEST_F(RefusedTextImage, DataSpreadWiderThanAnImageFailTheDownload) {

@@ -49,6 +49,13 @@ enum class ImageState { NotLoaded, Loaded, Failed };
 // failed load fails too, and the stale buffer is never sent.
 bool loadImageOnce(CommandContext& context, const std::filesystem::path& file, ImageState* state) {
     if (*state == ImageState::NotLoaded) {
+        const auto& length = context.options().length;
+        if (length && parseHexValue(*length) == 0) {
+            // Nothing would be written, yet the download and its verify would report success.
+            context.console().line("Error: " + *context.options().download + ": the length is 0, nothing to download");
+            *state = ImageState::Failed;
+            return false;
+        }
         const auto image = context.api().loadImage(file, anyGeneration2(context));
         *state = image.loaded ? ImageState::Loaded : ImageState::Failed;
         if (image.loaded) {
