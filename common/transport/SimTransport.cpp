@@ -30,6 +30,8 @@ constexpr uint64_t kMaxHelloLength = 64 * 1024;
 
 // How long closing a device waits for the simulator to confirm the release.
 constexpr auto kReleaseWait = std::chrono::milliseconds(2000);
+// Bounds the deadline of one transfer (the largest memory transfer, 256 MiB, is 64 chunks).
+constexpr uint64_t kMaxChunksPerDeadline = 1024;
 
 class UniqueFd {
 public:
@@ -101,9 +103,11 @@ public:
     std::optional<ReplyHeader> transact(const RequestHeader& request, std::span<const uint8_t> data,
                                         std::chrono::milliseconds timeout) {
         if (dead_) return std::nullopt;
-        // One deadline for the whole transfer: sending its data and waiting for the answer
-        // share the time-out, as on a USB pipe.
-        replyDeadline_ = Clock::now() + timeout;
+        // Sending the data and receiving the answer share one deadline, as on a USB pipe, where
+        // a long transfer (either way) gets one time-out per chunk.
+        const uint64_t chunks = std::clamp<uint64_t>(request.length / kMaxBulkChunk + (request.length % kMaxBulkChunk != 0), 1,
+                                                     kMaxChunksPerDeadline);
+        replyDeadline_ = Clock::now() + timeout * static_cast<long>(chunks);
         iovec parts[2] = {{const_cast<RequestHeader*>(&request), sizeof request},
                           {const_cast<uint8_t*>(data.data()), data.size()}};
         if (!check(simwire::writeAllv(fd_.get(), parts, replyDeadline_))) return std::nullopt;

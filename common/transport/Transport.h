@@ -16,6 +16,13 @@ inline constexpr std::chrono::milliseconds kBulkTimeout{65536};
 inline constexpr std::chrono::milliseconds kControlTimeout{100000};
 
 // Per-transfer time-outs. Tests shorten them; the defaults are the pipe time-outs of the device.
+// Linux usbfs limits the memory in flight (16 MiB by default), so a long bulk transfer is
+// moved in chunks of at most this size, each with its own time-out. It is a multiple of 512 (the
+// high-speed bulk packet size), so every chunk but the last ends on a packet boundary and the
+// device sees one stream.
+inline constexpr size_t kMaxBulkChunk = size_t{4} << 20;
+static_assert(kMaxBulkChunk % 512 == 0);
+
 struct Timeouts {
     std::chrono::milliseconds bulk = kBulkTimeout;
     std::chrono::milliseconds control = kControlTimeout;

@@ -11,12 +11,6 @@
 
 namespace zel::transport {
 
-// Linux usbfs limits the memory in flight (16 MiB by default), so a long bulk transfer is
-// moved in chunks of at most this size. It is a multiple of 512 (the high-speed bulk packet
-// size), so every chunk but the last ends on a packet boundary and the device sees one stream.
-inline constexpr size_t kMaxBulkChunk = size_t{4} << 20;
-static_assert(kMaxBulkChunk % 512 == 0);
-
 class LibusbSession;
 
 class UsbTransport final : public Transport {

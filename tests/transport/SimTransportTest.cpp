@@ -219,7 +219,10 @@ TEST_F(SimTransportTest, SendingTheDataAndAwaitingTheAnswerShareOneTimeOut) {
         return SimReply{Status::Ok, r.data.size(), {}};
     });
     auto handle = openOnly(*dev, {1000ms, 1000ms});
-    std::vector<uint8_t> block(8u << 20, 0x5A);  // more than a socket buffer holds
+    // Two chunks' worth of data have two time-outs, as two transfers on the USB path would.
+    std::vector<uint8_t> block(kMaxBulkChunk + 1, 0x5A);
+    EXPECT_TRUE(handle->bulkOut(0x01, block).ok);
+    block.resize(2u << 20);  // more than a socket buffer holds, one chunk
     EXPECT_FALSE(handle->bulkOut(0x01, block).ok);
 }
 

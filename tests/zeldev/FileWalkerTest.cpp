@@ -80,7 +80,7 @@ TEST(FirmwareFileTest, RefusesEveryRecordThatLeavesTheFileOrTheDeviceLimits)
 
     auto cutBody = firmwareHeader();
     putRecord(cutBody, 2, 64, 0);
-    cutBody.resize(cutBody.size() - 1);
+    cutBody.pop_back();
     cases.push_back({"record body cut off by one byte", cutBody});
 
     auto huge = firmwareHeader();
