@@ -19,7 +19,8 @@ constexpr size_t kSegmentSize = sizeof(ShareSegmentLayout);
 
 std::string systemError(const std::string& name, const char* what)
 {
-    return name + " " + what + ": " + std::strerror(errno);
+    const int error = errno;
+    return name + " " + what + ": " + std::strerror(error);
 }
 
 std::string formatted(const char* format, unsigned value)
@@ -51,7 +52,6 @@ UniqueFd openPrivate(const std::string& name, std::string& reason)
     return {};
 }
 
-// flock has no time limit of its own.
 // The mapping keeps the file open after its descriptor is closed, and with it any flock taken
 // through that descriptor: this lock ends explicitly.
 class SetUpLock {
@@ -65,6 +65,7 @@ private:
     int fd_;
 };
 
+// flock has no time limit of its own.
 bool lockExclusiveWithin(int fd, std::chrono::milliseconds limit)
 {
     const auto end = std::chrono::steady_clock::now() + limit;
