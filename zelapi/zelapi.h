@@ -246,6 +246,29 @@ ZEL_EXPORT void CliSetVccTo33V(int index);
 ZEL_EXPORT void CliSetVccTo25V(int index);
 ZEL_EXPORT void CliSetVccTo18V(int index);
 
+// ---- Sharing the emulators with another process ---------------------------------------------
+// Every process joins the share channel of its user when it initialises the API. A requester asks
+// the process holding the emulators to let them go (pause) and to take them back (regain); the
+// holder polls for requests, does what they ask and answers. A requester then renumerates
+// (CliRenumerateUSBDevice) to open the released emulators, and closes them (CliCloseUSBDevice)
+// before it asks for the regain. Without the channel (see CliGetUSBShareError) requests give 4 and
+// polls 0; not initialised, all of these give 0 and do nothing.
+
+// Request results: 0 the holder answered; 1 no answer within 500 ms (the request stays for the
+// holder's next poll); 2 the wait for the answer failed; 4 another request kept the channel busy
+// beyond this request's wait (500 ms for pause, 250 ms for regain), or there is no channel.
+ZEL_EXPORT int CliPauseZelmorPro();
+ZEL_EXPORT int CliRegainZelmorPro();
+// Holder side, made for a 100 ms timer: waits at most 10 ms for a request and gives its code (1
+// pause, 2 regain), which is then taken; 0 when none came.
+ZEL_EXPORT int CliGetUSBShareEvent();
+// Answers the request the last CliGetUSBShareEvent took, once the holder has done what it asked
+// (closed, or renumerated the emulators). Without a request taken it does nothing.
+ZEL_EXPORT void CliReleaseUSBShareEvent();
+// Why this process has no share channel, as UTF-8 text naming the shared-memory object; empty
+// when it has one. Null when not initialised.
+ZEL_EXPORT const char* CliGetUSBShareError();
+
 }  // extern "C"
 
 // Size, in characters with the terminator, of the product-name buffer of CliGetProductInfo.

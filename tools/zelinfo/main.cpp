@@ -2,6 +2,7 @@
 // configuration to one of them, and closes the API again.
 #include "ChipApply.h"
 #include "DeviceReport.h"
+#include "ShareCommands.h"
 #include "zelapi.h"
 
 #include <algorithm>
@@ -19,11 +20,18 @@ constexpr const char* kUsage =
     "Usage: zelinfo\n"
     "       zelinfo --apply CFG --device N [--target 1|2]\n"
     "       zelinfo --supply 3.3|2.5|1.8 --device N\n"
+    "       zelinfo --pause | --regain | --serve\n"
     "Prints the number of opened emulators, the current device index and, per emulator, whether\n"
     "it is opened, its firmware and hardware versions, product name and serial number.\n"
     "With --apply, makes target 1 (default) or 2 of device N (0-based) impersonate the chip of the\n"
     "chip-configuration file CFG, sets the chip's option registers and prints the chip.\n"
     "With --supply, switches the target supply of device N (0-based).\n"
+    "With --pause or --regain, asks the program that holds the emulators to release them or to\n"
+    "take them back, through the share channel, and prints the result code and its meaning; the\n"
+    "exit status is 0 when the holder answered, else 1. With --serve, holds the emulators and\n"
+    "serves such requests until interrupted: it closes them on a pause, renumerates them on a\n"
+    "regain. Programs meet in the share channel of their user; ZELMOR_SHARE_PREFIX gives a\n"
+    "private one.\n"
     "Set ZELMOR_SIM to a simulator folder to look at simulated emulators.\n";
 
 void print(const std::string& text)
@@ -100,7 +108,8 @@ int main(int argc, char** argv)
 {
     std::optional<zel::info::ApplyRequest> apply;
     const auto supply = parseSupplyRequest(argc, argv);
-    if (argc > 1 && !supply) {
+    const auto share = argc == 2 ? zel::info::parseShareCommand(argv[1]) : std::nullopt;
+    if (argc > 1 && !supply && !share) {
         const bool help = std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0;
         std::string error;
         if (!help)
@@ -114,7 +123,9 @@ int main(int argc, char** argv)
     }
     CliInitialZelmorProDLL();
     int status = 0;
-    if (supply)
+    if (share)
+        status = zel::info::runShareCommand(*share);
+    else if (supply)
         status = setSupply(*supply, argv[2]);
     else if (apply)
         status = zel::info::applyChipConfig(*apply);

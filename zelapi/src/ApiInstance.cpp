@@ -1,10 +1,14 @@
 #include "ApiInstance.h"
 
+#include "Log.h"
 #include "ZelmorProDll.h"
+#include "share/ShareChannel.h"
 #include "zeldev.h"
 
+#include <chrono>
 #include <memory>
 #include <mutex>
+#include <string>
 
 namespace zel::api {
 namespace {
@@ -13,6 +17,11 @@ namespace {
 // because front ends never close the API while another thread still uses it.
 std::mutex lifecycleLock;
 std::unique_ptr<CProject> current;
+std::unique_ptr<share::ShareChannel> channel;
+std::string channelError;
+
+// How long a joining process waits for another one that is setting the segment up.
+constexpr std::chrono::milliseconds kShareSetUpLimit{2000};
 
 void startDeviceLibraries()
 {
@@ -33,6 +42,24 @@ void abandonDeviceLibraries()
     ExitZelmorPro();
     CloseUSBDevice();
     ExitZeldev();
+}
+
+// Joining needs no privilege (the segment is private to the user), so there is no debug-privilege
+// step. A channel that cannot be set up leaves the API working without it, with one log line.
+void joinShareChannel() noexcept
+{
+    try {
+        std::string reason;
+        if (const auto names = share::shareNamesFromEnvironment(reason)) {
+            if (auto segment = share::ShareSegment::join(*names, kShareSetUpLimit, reason))
+                channel = std::make_unique<share::ShareChannel>(std::move(segment));
+        }
+        channelError = channel ? std::string() : reason;
+    } catch (const std::exception& error) {
+        channelError = error.what();
+    }
+    if (!channel)
+        log_level_add_ascii(0, "Share channel not set up: %s\n", channelError.c_str());
 }
 
 }  // namespace
@@ -60,8 +87,7 @@ void createProject() noexcept
         abandonDeviceLibraries();
         return;
     }
-    // The cross-process share channel is joined here once that group exists; until then it
-    // stays unset, which creation tolerates by design.
+    joinShareChannel();
     current = std::move(created);
 }
 
@@ -71,7 +97,19 @@ void destroyProject() noexcept
     if (!current)
         return;
     stopDeviceLibraries();
+    channel.reset();  // ends this process's part in the segment
+    channelError.clear();
     current.reset();
+}
+
+share::ShareChannel* shareChannel()
+{
+    return channel.get();
+}
+
+const std::string& shareChannelError()
+{
+    return channelError;
 }
 
 }  // namespace zel::api

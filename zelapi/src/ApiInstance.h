@@ -3,6 +3,12 @@
 
 #include "CProject.h"
 
+#include <string>
+
+namespace zel::api::share {
+class ShareChannel;
+}
+
 namespace zel::api {
 
 // The API object, or null while the API is not initialised.
@@ -13,5 +19,11 @@ CProject* project();
 void createProject() noexcept;
 // Destroys the API object if it exists.
 void destroyProject() noexcept;
+
+// The cross-process share channel joined when the API object was created; null while the API is
+// not initialised or when the channel could not be set up.
+share::ShareChannel* shareChannel();
+// Why the channel could not be set up; empty when it is set up or the API is not initialised.
+const std::string& shareChannelError();
 
 }  // namespace zel::api

@@ -1,0 +1,24 @@
+// zelinfo's share-channel commands: --pause and --regain ask the program holding the emulators to
+// let them go or to take them back (the requester a script needs); --serve is such a holder, for
+// trying the channel out without the desktop program.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zel::info {
+
+enum class ShareCommand { Pause, Regain, Serve };
+
+// The command an option names; nullopt for any other word.
+std::optional<ShareCommand> parseShareCommand(std::string_view option);
+
+// What a result of CliPauseZelmorPro or CliRegainZelmorPro means.
+std::string describeShareResult(int result);
+
+// Runs the command on an initialised API; the exit status. A request ends with 0 when the holder
+// answered; serving goes on until SIGINT or SIGTERM and ends with 0, or 1 without a channel.
+int runShareCommand(ShareCommand command);
+
+}  // namespace zel::info
