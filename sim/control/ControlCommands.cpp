@@ -133,6 +133,22 @@ std::string dumpFlash(DeviceSlot& slot, const std::string& file) {
     return slot.name() + " flash written to " + file + " (" + std::to_string(bytes.size()) + " bytes)\n";
 }
 
+FrameDevice& frameDeviceOf(SimDevice& model) {
+    auto* device = dynamic_cast<FrameDevice*>(&model);
+    if (!device) throw ControlError("this device has no target bus");
+    return *device;
+}
+
+std::string traceCounters(const target::TraceStore& store) {
+    return "produced=" + std::to_string(store.produced()) + " unread=" + std::to_string(store.unread()) +
+           " overflows=" + std::to_string(store.overflows()) + " capacity=" + std::to_string(store.capacity()) + "\n";
+}
+
+std::string terminalState(const HyperTerminal& terminal) {
+    return "up=" + std::to_string(terminal.upLevel()) + " down=" + std::to_string(terminal.downLevel()) +
+           " up-dropped=" + std::to_string(terminal.upDropped()) + "\nreceived=" + toHex(terminal.received()) + "\n";
+}
+
 // The target bus of a device's model; the model lock must be held.
 target::TargetBus& targetBusOf(SimDevice& model) {
     auto* device = dynamic_cast<FrameDevice*>(&model);
@@ -338,6 +354,16 @@ const std::vector<Command>& commands() {
          }},
         {"trace", "N [COUNT]", "the last COUNT (default 16) trace records of device N's target bus, one per line (hex), oldest first", 1,
          nullptr},
+        {"trace-counters", "N", "device N's trace store: records produced since the last reset, unread by the host, "
+                               "overflows (unread records lost to make room), capacity", 1,
+         [](Simulator& sim, const Words& w) {
+             return withModel(deviceArg(sim, w[1]), [](SimDevice& m) { return traceCounters(targetBusOf(m).trace()); });
+         }},
+        {"terminal", "N", "device N's hyper terminal: FIFO levels, target bytes dropped on a full uFIFO, then "
+                          "received= the bytes the target has taken from the dFIFO (hex)", 1,
+         [](Simulator& sim, const Words& w) {
+             return withModel(deviceArg(sim, w[1]), [](SimDevice& m) { return terminalState(frameDeviceOf(m).terminal()); });
+         }},
         {"serprog", "N", "the TCP port of device N's serprog endpoint (127.0.0.1)", 1,
          [](Simulator& sim, const Words& w) { return std::to_string(serprogOf(sim, w[1]).port()) + "\n"; }},
         {"serprog-slot", "N S", "device N's serprog endpoint drives chip slot S (0/1) from its next transaction", 2,

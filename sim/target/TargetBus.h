@@ -42,6 +42,7 @@ public:
     bool heldBusy() const { return heldBusy_; }
 
     const TraceStore& trace() const { return trace_; }
+    TraceStore& trace() { return trace_; }
 
     // The FPGA was reloaded: the chips start afresh; the bus state shows again in 0x2C.
     void fpgaReloaded();
