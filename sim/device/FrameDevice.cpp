@@ -39,6 +39,7 @@ FrameDevice::FrameDevice(const DeviceProfile& profile, const DeviceEnvironment& 
     rpmc_.install(commands_);
     terminal_.install(commands_);
     traceReadout_.install(commands_);
+    target_.attachTerminal(terminal_);
     installPinControls(registers_, findings_);
     firmware_.powerUp(flash_);
 }
