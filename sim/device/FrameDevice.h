@@ -54,6 +54,7 @@ public:
     // The target board's side of the emulated chips (with the model lock held, like the rest).
     target::TargetBus& targetBus() { return target_; }
     HyperTerminal& terminal() { return terminal_; }
+    const FpgaRegisters& fpga() const { return registers_; }
 
 private:
     void reloadFpga();

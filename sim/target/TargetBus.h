@@ -37,6 +37,7 @@ public:
     // are read. Returns the bytes read.
     std::vector<uint8_t> transact(unsigned slot, std::span<const uint8_t> mosi, size_t readLength);
     bool chipPresent(unsigned slot) const;
+    bool fourByteMode(unsigned slot) const { return chips_.at(slot).fourByteMode(); }
 
     // The device's hyper terminal, reached through the op-codes of target/TerminalPort.h while
     // a chip is present.

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <future>
+#include <thread>
 
 namespace zel::test {
 namespace {
@@ -135,6 +136,51 @@ TEST_F(TraceTerminalExports, TraceRingKeepsItsLimitAndRegister0x60GoesThroughZel
     sim().clearLog(0);
     CliResetLogCounter();
     EXPECT_EQ(sim().commandFrames(0).at(0).at(0), 0xBD);
+}
+
+// Polls (bounded) until the target script has ended.
+void waitForTarget(SimProcess& sim)
+{
+    for (int i = 0; i < 500 && sim.control("target-status 0").rfind("running=1", 0) == 0; ++i)
+        std::this_thread::sleep_for(10ms);
+    ASSERT_EQ(sim.control("target-status 0").rfind("running=0", 0), 0u) << "the script did not end";
+}
+
+std::string script(const char* name) { return std::string(ZEL_SIM_SCRIPTS) + "/" + name; }
+
+TEST_F(TraceTerminalExports, ScriptedTargetBootIsCapturedAndItsChatArrivesWhole)
+{
+    start();
+    CliResetLogCounter();
+    sim().control("target-run 0 " + script("boot.zts"));
+    waitForTarget(sim());
+    Bytes trace(0x20000, 0);
+    uint32_t length = 0;
+    int result = 0;
+    CliGetSPITraceData(&result, trace.data(), &length);
+    ASSERT_EQ(result, 1);
+    Bytes opcodes;  // every transaction: a timestamp record, then its command record
+    for (size_t at = 8; at < length; at += 8)
+        if (trace[at - 8] == 0xFF && trace[at - 7] == 0xFF)
+            opcodes.push_back(trace[at + 2]);
+    EXPECT_EQ(opcodes, (Bytes{0xAB, 0x9F, 0x5A, 0x05, 0x03, 0x0B, 0xE5}));
+
+    Bytes down{'p', 'i', 'n', 'g'};
+    EXPECT_EQ(CliWriteToSPIHTdFIFO(down.data(), 4), 4);
+    sim().control("target-run 0 " + script("chat.zts"));
+    waitForTarget(sim());
+    EXPECT_EQ(sim().control("target-status 0"), "running=0 steps=5 passes=1 skipped=0\n");
+    EXPECT_NE(sim().control("terminal 0").find("received=70696e67"), std::string::npos);
+    for (int before = -1, ok = 0; before != CliGetSPIHTQueueCounter();) {
+        before = CliGetSPIHTQueueCounter();
+        CliUploadFIFO(&ok);
+        ASSERT_EQ(ok, 1);
+    }
+    Bytes text = drain();
+    const std::string all(text.begin(), text.end());
+    EXPECT_NE(all.find("boot: hello from the target"), std::string::npos);
+    EXPECT_NE(all.find("Hello, host!"), std::string::npos);
+    EXPECT_EQ(all.substr(all.size() - 23), std::string("\x40\x44\x36\x47\x05\x11") + "7 bytes read back");
 }
 
 TEST_F(TraceTerminalExports, UnplugDuringATerminalSessionFailsTheUploadWithoutQueueing)

@@ -1,0 +1,116 @@
+#include "server/TargetRunner.h"
+
+#include "device/FrameDevice.h"
+
+#include <chrono>
+
+namespace zel::sim {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr auto kBatchTime = std::chrono::microseconds(500);  // the model lock is let go this often
+constexpr auto kWaitForRoom = std::chrono::microseconds(100);
+
+// How the target reaches the terminal now: the dedicated op-code, the window, or not at all.
+std::vector<uint8_t> terminalPrefix(const FpgaRegisters& registers, uint8_t function, bool fourByte) {
+    if (const auto opcode = registers.read(HyperTerminal::kCommandRegister); opcode != 0)
+        return {static_cast<uint8_t>(opcode), function};
+    if (registers.read(HyperTerminal::kPageProgramRegister) != 1) return {};
+    const uint8_t command = function == target::TerminalPort::Upload ? 0x02 : 0x03;
+    std::vector<uint8_t> prefix{command};
+    if (fourByte) prefix.push_back(0xFF);
+    prefix.insert(prefix.end(), {0xFF, static_cast<uint8_t>(0xF0 | function), 0x00});
+    return prefix;
+}
+
+}  // namespace
+
+void TargetRunner::start(Plan plan) {
+    stop();
+    stopRequested_ = false;
+    steps_ = passes_ = skipped_ = 0;
+    running_ = true;
+    thread_ = std::thread([this, plan = std::move(plan)]() mutable { run(std::move(plan)); });
+}
+
+void TargetRunner::stop() {
+    stopRequested_ = true;
+    if (thread_.joinable()) thread_.join();
+    running_ = false;
+}
+
+std::string TargetRunner::status() const {
+    return "running=" + std::to_string(running_ ? 1 : 0) + " steps=" + std::to_string(steps_) +
+           " passes=" + std::to_string(passes_) + " skipped=" + std::to_string(skipped_) + "\n";
+}
+
+bool TargetRunner::perform(const target::ScriptStep& step, unsigned chipSlot) {
+    auto& device = dynamic_cast<FrameDevice&>(slot_.model());
+    auto& bus = device.targetBus();
+    if (step.kind == target::ScriptStep::Kind::Spi) {
+        if (step.counterAt.empty()) {
+            bus.transact(chipSlot, step.bytes, step.readLength);
+        } else {
+            auto mosi = step.bytes;
+            for (size_t at : step.counterAt)
+                for (int i = 0; i < 4; ++i) mosi[at + static_cast<size_t>(i)] = static_cast<uint8_t>(transaction_ >> (24 - 8 * i));
+            bus.transact(chipSlot, mosi, step.readLength);
+        }
+        ++transaction_;
+        return true;
+    }
+    const bool upload = step.kind == target::ScriptStep::Kind::Message;
+    auto mosi = terminalPrefix(device.fpga(), upload ? target::TerminalPort::Upload : target::TerminalPort::Download,
+                               bus.fourByteMode(chipSlot));
+    if (mosi.empty() || !bus.chipPresent(chipSlot)) {
+        ++skipped_;
+        return true;
+    }
+    if (upload) {
+        if (HyperTerminal::kUpCapacity - device.terminal().upLevel() < step.bytes.size()) return false;
+        mosi.insert(mosi.end(), step.bytes.begin(), step.bytes.end());
+        bus.transact(chipSlot, mosi, 0);
+    } else {
+        bus.transact(chipSlot, mosi, step.readLength + 1);
+    }
+    ++transaction_;
+    return true;
+}
+
+void TargetRunner::run(Plan plan) {
+    const auto started = Clock::now();
+    uint64_t done = 0;
+    size_t next = 0;
+    while (!stopRequested_ && (plan.passes == 0 || passes_ < plan.passes)) {
+        if (plan.rate > 0) {
+            const auto due = started + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(done / plan.rate));
+            if (due > Clock::now()) std::this_thread::sleep_until(std::min(due, Clock::now() + std::chrono::milliseconds(50)));
+            if (due > Clock::now()) continue;
+        }
+        bool waiting = false;
+        if (!slot_.state().plugged) {
+            waiting = true;  // no power: the target is not running either
+        } else {
+            std::lock_guard lock(slot_.modelMutex());
+            const auto batchEnd = Clock::now() + kBatchTime;
+            do {
+                if (!perform(plan.steps[next], plan.chipSlot)) {
+                    waiting = true;
+                    break;
+                }
+                ++done;
+                ++steps_;
+                if (++next == plan.steps.size()) {
+                    next = 0;
+                    if (++passes_ == plan.passes) break;
+                }
+                if (plan.rate > 0 && started + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(done / plan.rate)) > Clock::now())
+                    break;
+            } while (Clock::now() < batchEnd && !stopRequested_);
+        }
+        if (waiting) std::this_thread::sleep_for(kWaitForRoom);
+    }
+    running_ = false;
+}
+
+}  // namespace zel::sim
