@@ -109,6 +109,7 @@ void TargetRunner::run(Plan plan) {
             } while (Clock::now() < batchEnd && !stopRequested_);
         }
         if (waiting) std::this_thread::sleep_for(kWaitForRoom);
+        else std::this_thread::yield();  // a USB transfer waiting for the model goes first
     }
     running_ = false;
 }

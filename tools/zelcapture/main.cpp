@@ -19,6 +19,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr uint32_t kBufferSize = 0x8000000;  // 128 MiB, reused as a ring
 constexpr uint32_t kReadRoom = 0x10000;
+constexpr auto kQuiet = std::chrono::milliseconds(500);
 
 // The terminal messages in `bytes` (40 44 36 47, type, length, payload): text as text, the rest
 // as hex, one line each.
@@ -72,6 +73,7 @@ int main(int argc, char** argv) {
     uint32_t length = 0;
     bool failed = false;
     const auto until = Clock::now() + std::chrono::seconds(seconds);
+    auto lastNew = Clock::now();
     for (;;) {
         if (length > kBufferSize - kReadRoom) length = 0;
         const uint32_t before = length;
@@ -90,7 +92,11 @@ int main(int argc, char** argv) {
             failed = true;
             break;
         }
-        if (Clock::now() >= until && length == before) break;
+        const auto now = Clock::now();
+        if (length != before)
+            lastNew = now;
+        else if (now >= until && now - lastNew >= kQuiet)
+            break;
     }
     std::printf("records captured: %llu (%llu transactions)\n", static_cast<unsigned long long>(tally.records()),
                 static_cast<unsigned long long>(tally.transactions()));
