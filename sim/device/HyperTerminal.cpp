@@ -49,6 +49,7 @@ std::vector<uint8_t> HyperTerminal::download(size_t max) {
     std::vector<uint8_t> bytes(down_.begin(), down_.begin() + static_cast<std::ptrdiff_t>(n));
     down_.erase(down_.begin(), down_.begin() + static_cast<std::ptrdiff_t>(n));
     received_.insert(received_.end(), bytes.begin(), bytes.end());
+    if (received_.size() > kReceivedKept) received_.erase(received_.begin(), received_.end() - kReceivedKept);
     return bytes;
 }
 

@@ -30,6 +30,7 @@ public:
     static constexpr uint8_t kCommandRegister = 0x82;
     static constexpr uint8_t kPageProgramRegister = 0x83;
     static constexpr uint8_t kIdentification = 0x5A;
+    static constexpr size_t kReceivedKept = 65536;  // of what the target took, for inspection
 
     explicit HyperTerminal(const FpgaRegisters& fpga) : fpga_(fpga) {}
 
@@ -46,7 +47,8 @@ public:
     size_t upLevel() const { return up_.size(); }
     size_t downLevel() const { return down_.size(); }
     uint64_t upDropped() const { return upDropped_; }  // target bytes that found the uFIFO full
-    // Everything the target has taken from the dFIFO since the last reset (for the control CLI).
+    // The newest kReceivedKept bytes the target has taken from the dFIFO since the last reset
+    // (for the control CLI).
     const std::vector<uint8_t>& received() const { return received_; }
 
 private:

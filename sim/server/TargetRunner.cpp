@@ -44,8 +44,7 @@ std::string TargetRunner::status() const {
            " passes=" + std::to_string(passes_) + " skipped=" + std::to_string(skipped_) + "\n";
 }
 
-bool TargetRunner::perform(const target::ScriptStep& step, unsigned chipSlot) {
-    auto& device = dynamic_cast<FrameDevice&>(slot_.model());
+bool TargetRunner::perform(FrameDevice& device, const target::ScriptStep& step, unsigned chipSlot) {
     auto& bus = device.targetBus();
     if (step.kind == target::ScriptStep::Kind::Spi) {
         if (step.counterAt.empty()) {
@@ -78,6 +77,7 @@ bool TargetRunner::perform(const target::ScriptStep& step, unsigned chipSlot) {
 }
 
 void TargetRunner::run(Plan plan) {
+    auto& device = dynamic_cast<FrameDevice&>(slot_.model());  // the model outlives its power cycles
     const auto started = Clock::now();
     uint64_t done = 0;
     size_t next = 0;
@@ -94,7 +94,7 @@ void TargetRunner::run(Plan plan) {
             std::lock_guard lock(slot_.modelMutex());
             const auto batchEnd = Clock::now() + kBatchTime;
             do {
-                if (!perform(plan.steps[next], plan.chipSlot)) {
+                if (!perform(device, plan.steps[next], plan.chipSlot)) {
                     waiting = true;
                     break;
                 }

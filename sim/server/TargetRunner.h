@@ -16,6 +16,8 @@
 
 namespace zel::sim {
 
+class FrameDevice;
+
 class TargetRunner {
 public:
     struct Plan {
@@ -39,7 +41,7 @@ public:
 private:
     void run(Plan plan);
     // False when the step has to wait (no room in the uFIFO yet).
-    bool perform(const target::ScriptStep& step, unsigned chipSlot);
+    bool perform(FrameDevice& device, const target::ScriptStep& step, unsigned chipSlot);
 
     DeviceSlot& slot_;
     std::thread thread_;
