@@ -8,7 +8,8 @@ namespace zel::sim {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr auto kBatchTime = std::chrono::microseconds(500);  // the model lock is let go this often
+constexpr uint64_t kBatchSteps = 512;     // at most this many steps hold the model lock at once
+constexpr uint64_t kMinBatchSteps = 256;  // a paced run waits until this many (or 1 ms worth) are due
 constexpr auto kWaitForRoom = std::chrono::microseconds(100);
 
 // How the target reaches the terminal now: the dedicated op-code, the window, or not at all.
@@ -76,24 +77,30 @@ bool TargetRunner::perform(FrameDevice& device, const target::ScriptStep& step, 
     return true;
 }
 
+// Steps are played in batches under the model lock; the clock is read once a batch (reading it
+// costs more than a step on some virtual machines).
 void TargetRunner::run(Plan plan) {
     auto& device = dynamic_cast<FrameDevice&>(slot_.model());  // the model outlives its power cycles
     const auto started = Clock::now();
     uint64_t done = 0;
     size_t next = 0;
     while (!stopRequested_ && (plan.passes == 0 || passes_ < plan.passes)) {
+        uint64_t budget = kBatchSteps;
         if (plan.rate > 0) {
-            const auto due = started + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(done / plan.rate));
-            if (due > Clock::now()) std::this_thread::sleep_until(std::min(due, Clock::now() + std::chrono::milliseconds(50)));
-            if (due > Clock::now()) continue;
+            const double elapsed = std::chrono::duration<double>(Clock::now() - started).count();
+            const auto due = static_cast<uint64_t>(elapsed * plan.rate);
+            const uint64_t batch = std::max<uint64_t>(1, std::min<uint64_t>(kMinBatchSteps, static_cast<uint64_t>(plan.rate / 1000)));
+            if (due < done + batch) {  // wait for a batch's worth rather than hand the lock over every few steps
+                const auto wait = std::chrono::duration<double>((done + batch) / plan.rate - elapsed);
+                std::this_thread::sleep_for(std::min<std::chrono::duration<double>>(wait, std::chrono::milliseconds(50)));
+                continue;
+            }
+            budget = std::min(budget, due - done);
         }
-        bool waiting = false;
-        if (!slot_.state().plugged) {
-            waiting = true;  // no power: the target is not running either
-        } else {
+        bool waiting = !slot_.state().plugged;  // no power: the target is not running either
+        if (!waiting) {
             std::lock_guard lock(slot_.modelMutex());
-            const auto batchEnd = Clock::now() + kBatchTime;
-            do {
+            for (uint64_t i = 0; i < budget && !stopRequested_; ++i) {
                 if (!perform(device, plan.steps[next], plan.chipSlot)) {
                     waiting = true;
                     break;
@@ -104,12 +111,10 @@ void TargetRunner::run(Plan plan) {
                     next = 0;
                     if (++passes_ == plan.passes) break;
                 }
-                if (plan.rate > 0 && started + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(done / plan.rate)) > Clock::now())
-                    break;
-            } while (Clock::now() < batchEnd && !stopRequested_);
+            }
         }
         if (waiting) std::this_thread::sleep_for(kWaitForRoom);
-        else std::this_thread::yield();  // a USB transfer waiting for the model goes first
+        else if (plan.rate <= 0) std::this_thread::yield();  // flat out: a USB transfer waiting for the model goes first
     }
     running_ = false;
 }
