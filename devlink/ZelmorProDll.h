@@ -103,6 +103,44 @@ ZEL_EXPORT void GetZelmorProSPILastCommand(uint32_t& value);
 // bits 16-19 from bits 0-3 of A, bits 20-31 zero.
 ZEL_EXPORT void GetZelmorProSPIPinStatus(uint32_t& value);
 
+// --- SPI trace (8-byte records, passed through unchanged) ---
+// Reads length / 8,192 trace blocks (frame 0xBC: bytes 2-4 the block count, byte 9 mode) and
+// appends each block's valid records (its big-endian count, at most 1,023) to buffer at filled,
+// advancing filled. filled above 0x7FEFFFF: 1 at once, nothing sent (the 128 MiB capture buffer
+// has no room for 64 KiB more). 1 when the frame and every block read succeeded; after a failed
+// read nothing more is appended (what came before stays counted) and a device that answers
+// nothing is not asked for the rest. No record passes 128 MiB from buffer. 0 when not initialised.
+ZEL_EXPORT int BurstReadZelmorProLogData(unsigned char* buffer, uint32_t length, unsigned int& filled,
+                                         unsigned char mode, int index);
+// Frame 0xBB (bytes 1-4 length, 5-8 address, 9 mode), then length bytes into buffer. 1 when both
+// transfers succeeded. The simulator answers the retained records from the address-th oldest on.
+ZEL_EXPORT int ReadZelmorProLogData(unsigned char* buffer, uint32_t length, uint32_t address, unsigned char mode,
+                                    int index);
+// Frame 0xBD: the device empties its trace store. No reply.
+ZEL_EXPORT void ResetZelmorProSPITrace(int index);
+// As ResetZelmorProSPITrace; 1 when the frame went out.
+ZEL_EXPORT int TryResetZelmorProSPITrace(int index);
+
+// --- Hyper terminal: registers, uFIFO (target to host), dFIFO (host to target), port ---
+// Frame 0x50 (byte 1 reg), 3-byte reply, value = reply byte 1, stored and returned; a failed
+// transfer gives 0. Not initialised: 0, value unchanged.
+ZEL_EXPORT unsigned char ReadZelmorProHTRegister(unsigned char reg, unsigned char& value, int index);
+// Frame 0x51 (byte 1 reg, bytes 2-3 value). No reply.
+ZEL_EXPORT void WriteZelmorProHTRegister(unsigned char reg, unsigned short value, int index);
+// Frame 0x53 (bytes 1-2 low 16 bits of length, 3-4 low 16 bits of param), then length + 2 bytes
+// into buffer (which must hold them): a big-endian count, then the data. 1 when both transfers
+// succeeded; a failed read leaves buffer as it was.
+ZEL_EXPORT int ReadZelmorProHTuFIFO(unsigned char* buffer, uint32_t length, uint32_t param, int index);
+// The same request with 16-bit arguments and no result.
+ZEL_EXPORT void GetZelmorProuFIFO(unsigned char* buffer, unsigned short length, unsigned short param, int index);
+// n = min(length, 512): frame 0x52 (bytes 1-2 n, 3-4 param), n data bytes, 2-byte reply; status =
+// reply byte 1 (the device's count of bytes stored, for n up to 255). A failed transfer stores 0.
+// Longer data is not sent: the caller splits it.
+ZEL_EXPORT void WriteZelmorProdFIFO(unsigned char* data, unsigned short length, unsigned short param,
+                                    unsigned char& status, int index);
+// FPGA register 0x81 := 0 (USB) when fromUsb, else 1.
+ZEL_EXPORT void SetZelmorProHTPortFromUSB(bool fromUsb, int index);
+
 // --- Supply voltage and RPMC ---
 // Level frames of the voltage (channels 2, 3, 4) to slot index; nothing when not initialised.
 ZEL_EXPORT void SetZelmorProVccTo33V(int index);

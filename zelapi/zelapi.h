@@ -269,6 +269,70 @@ ZEL_EXPORT void CliReleaseUSBShareEvent();
 // when it has one. Null when not initialised.
 ZEL_EXPORT const char* CliGetUSBShareError();
 
+// ---- SPI trace --------------------------------------------------------------------------------
+// Trace records (8 bytes each) are appended to the caller's buffer unchanged; *length is the
+// caller's fill level in bytes. All work on the current device.
+
+// *result := 1 when up to 64 KiB of records were read and appended at buffer + *length
+// (*length advances); 0 when a transfer failed (what came before stays counted). A fill level
+// above 0x7FEFFFF reads nothing and gives 1.
+ZEL_EXPORT void CliGetSPITraceData(int* result, uint8_t* buffer, uint32_t* length);
+// As CliGetSPITraceData for a buffer of `limit` bytes that is reused as a ring: a fill level
+// leaving less than 64 KiB of room starts again at 0 before the read, and after it the level
+// falls back to 0 unless *length < limit and *length <= limit - 0x10000 (modulo 2^32). A limit
+// below 64 KiB reads nothing and gives *result = 0. Never writes past buffer + limit.
+ZEL_EXPORT void CliGetSPITrace(int* result, uint8_t* buffer, uint32_t* length, uint32_t limit);
+// Empties the device's trace store (register 0x60 is read through zeldev first, as before).
+ZEL_EXPORT void CliResetLogCounter();
+// ((reg 0x2C & 0xFF) << 16) | (reg 0x2C & 0xFF00) | (reg 0x90 & 0xFF); unchanged when unread.
+ZEL_EXPORT void CliGetSPILastCommand(uint32_t* value);
+// Through zeldev: register 0x60 bit 4 := bits bit 0, then bit 5 := bits bit 1, each a
+// read-modify-write that writes nothing when its read failed.
+ZEL_EXPORT void CliEnableZelmorProSPITrace(uint8_t bits);
+// on = 0: register 0x60 := 0x15 on device 0 (device link); otherwise register 0x60 := 0 (zeldev).
+ZEL_EXPORT void CliSetOperationLog(int on);
+
+// ---- SPI hyper terminal -------------------------------------------------------------------------
+// Bytes the target sends arrive in the uFIFO; CliUploadFIFO moves one block of them into the
+// process-wide receive queue (131,071 bytes; when full the newest bytes are dropped), which a
+// reader drains. Threads: one thread may run CliUploadFIFO while another drains the queue; device
+// calls are not serialised, so only one thread may talk to the device at a time.
+
+// Reads up to 512 uFIFO bytes of the current device into the queue; *result := 1 when the
+// transfer succeeded, else 0 (nothing queued).
+ZEL_EXPORT void CliUploadFIFO(int* result);
+// Takes the oldest queued byte into *value and returns it; 0 when the queue is empty.
+ZEL_EXPORT uint8_t CliReadSPIHTFromQueue(uint8_t* value);
+// Takes up to `size` queued bytes, oldest first, into `buffer` under one lock; returns how many.
+ZEL_EXPORT int CliReadSPIHTQueueBlock(uint8_t* buffer, int size);
+ZEL_EXPORT int CliGetSPIHTQueueCounter();
+ZEL_EXPORT int CliCheckSPIHyperTerminalQueueIsFull();
+ZEL_EXPORT int CliCheckSPIHyperTerminalQueueIsEmpty();
+// Writes `length` bytes to the current device's dFIFO (512 bytes); returns how many the device
+// stored: fewer when it was nearly full, 0 when a transfer failed.
+ZEL_EXPORT uint8_t CliWriteToSPIHTdFIFO(uint8_t* data, uint8_t length);
+// Reads one packet of at most *length data bytes from the uFIFO, bypassing the queue: its first
+// byte is the header (bit 7: more follows -> *more = 1; bits 0-6: the packet's length with the
+// header). Copies min(packet length - 1, bytes received - 1, *length) data bytes to data and
+// stores that count in *length; nothing received (or *length 0): *length = 0, *more = 0.
+ZEL_EXPORT void CliReadFromSPIHTuFIFO(uint8_t* data, uint8_t* length, uint8_t* more);
+// Terminal register reg & 7 of the current device; the value is stored and returned (0 failed).
+ZEL_EXPORT uint8_t CliReadSPIHTReg(int reg, uint8_t* value);
+ZEL_EXPORT void CliWriteSPIHTReg(int reg, uint8_t value);
+// Register 0x82: the op-code the target uses for the terminal (0: none).
+ZEL_EXPORT void CliSetSPIHTCommand(uint8_t opcode);
+// Register 0x83 := 1 / 0: the target reaches the terminal through reads and Page Program.
+ZEL_EXPORT void CliEnableSPIHT02Command(int on);
+// Register 0x81 := 0 (USB) / 1 (serial port).
+ZEL_EXPORT void CliSetHTPort(bool fromUSB);
+// Starts emulation on device `index` unless it is opened and already emulating.
+ZEL_EXPORT void CliStartSPIHT(int index);
+// Stops emulation on device `index`, waits 10 ms; 1 when the current device is opened.
+ZEL_EXPORT int CliStopSPIHT(int index);
+// Kept for callers of the earlier interface; they do nothing.
+ZEL_EXPORT void CliEnableSPIHyperTerminal(int on = 0, int port = 0);
+ZEL_EXPORT void CliEnableSPIHTUSBBulkTransfer(int on = 0);
+
 }  // extern "C"
 
 // Size, in characters with the terminator, of the product-name buffer of CliGetProductInfo.

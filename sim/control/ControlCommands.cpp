@@ -133,6 +133,22 @@ std::string dumpFlash(DeviceSlot& slot, const std::string& file) {
     return slot.name() + " flash written to " + file + " (" + std::to_string(bytes.size()) + " bytes)\n";
 }
 
+FrameDevice& frameDeviceOf(SimDevice& model) {
+    auto* device = dynamic_cast<FrameDevice*>(&model);
+    if (!device) throw ControlError("this device has no target bus");
+    return *device;
+}
+
+std::string traceCounters(const target::TraceStore& store) {
+    return "produced=" + std::to_string(store.produced()) + " unread=" + std::to_string(store.unread()) +
+           " overflows=" + std::to_string(store.overflows()) + " capacity=" + std::to_string(store.capacity()) + "\n";
+}
+
+std::string terminalState(const HyperTerminal& terminal) {
+    return "up=" + std::to_string(terminal.upLevel()) + " down=" + std::to_string(terminal.downLevel()) +
+           " up-dropped=" + std::to_string(terminal.upDropped()) + "\nreceived=" + toHex(terminal.received()) + "\n";
+}
+
 // The target bus of a device's model; the model lock must be held.
 target::TargetBus& targetBusOf(SimDevice& model) {
     auto* device = dynamic_cast<FrameDevice*>(&model);
@@ -166,6 +182,13 @@ SerprogServer& serprogOf(Simulator& sim, const std::string& word) {
 }
 
 constexpr uint64_t kMaxTargetRead = 1u << 20;
+
+TargetRunner& runnerOf(Simulator& sim, const std::string& word) {
+    auto& slot = deviceArg(sim, word);
+    auto* runner = sim.targetRunner(static_cast<size_t>(slot.index()));
+    if (!runner) throw ControlError("device " + word + " has no target bus");
+    return *runner;
+}
 
 const std::vector<Command>& commands() {
     static const std::vector<Command> table = {
@@ -338,6 +361,27 @@ const std::vector<Command>& commands() {
          }},
         {"trace", "N [COUNT]", "the last COUNT (default 16) trace records of device N's target bus, one per line (hex), oldest first", 1,
          nullptr},
+        {"trace-counters", "N", "device N's trace store: records produced since the last reset, unread by the host, "
+                               "overflows (unread records lost to make room), capacity", 1,
+         [](Simulator& sim, const Words& w) {
+             return withModel(deviceArg(sim, w[1]), [](SimDevice& m) { return traceCounters(targetBusOf(m).trace()); });
+         }},
+        {"terminal", "N", "device N's hyper terminal: FIFO levels, target bytes dropped on a full uFIFO, then "
+                          "received= the bytes the target has taken from the dFIFO (hex)", 1,
+         [](Simulator& sim, const Words& w) {
+             return withModel(deviceArg(sim, w[1]), [](SimDevice& m) { return terminalState(frameDeviceOf(m).terminal()); });
+         }},
+        {"target-run", "N SCRIPT [RATE] [PASSES] [SLOT]", "device N's target firmware plays SCRIPT (an absolute file name; "
+                               "steps in sim/README.md) at RATE steps a second (0, the default: as fast as it goes), PASSES times "
+                               "(default 1; 0: until target-stop), on chip slot SLOT", 2, nullptr},
+        {"target-stop", "N", "ends device N's target script", 1,
+         [](Simulator& sim, const Words& w) {
+             runnerOf(sim, w[1]).stop();
+             return "target " + w[1] + " stopped\n";
+         }},
+        {"target-status", "N", "device N's target script: running=0|1 steps= passes= skipped= (terminal messages "
+                               "the target could not send: no terminal op-code set, no chip)", 1,
+         [](Simulator& sim, const Words& w) { return runnerOf(sim, w[1]).status(); }},
         {"serprog", "N", "the TCP port of device N's serprog endpoint (127.0.0.1)", 1,
          [](Simulator& sim, const Words& w) { return std::to_string(serprogOf(sim, w[1]).port()) + "\n"; }},
         {"serprog-slot", "N S", "device N's serprog endpoint drives chip slot S (0/1) from its next transaction", 2,
@@ -398,6 +442,24 @@ std::string runTarget(Simulator& sim, const Words& w) {
     });
 }
 
+std::string runTargetScript(Simulator& sim, const Words& w) {
+    if (w.size() < 3 || w.size() > 6) throw ControlError("usage: target-run N SCRIPT [RATE] [PASSES] [SLOT]");
+    auto& runner = runnerOf(sim, w[1]);
+    if (!std::filesystem::path(w[2]).is_absolute()) throw ControlError("SCRIPT must be an absolute file name");
+    TargetRunner::Plan plan;
+    try {
+        plan.steps = target::loadTargetScript(w[2]);
+    } catch (const target::ScriptError& e) {
+        throw ControlError(e.what());
+    }
+    plan.rate = w.size() > 3 ? static_cast<double>(number(w[3], "rate")) : 0;
+    plan.passes = w.size() > 4 ? number(w[4], "passes") : 1;
+    plan.chipSlot = w.size() > 5 ? chipSlotArg(w[5]) : 0;
+    const auto steps = plan.steps.size();
+    runner.start(std::move(plan));
+    return "target " + w[1] + " runs " + w[2] + " (" + std::to_string(steps) + " steps)\n";
+}
+
 std::string runTrace(Simulator& sim, const Words& w) {
     if (w.size() < 2 || w.size() > 3) throw ControlError("usage: trace N [COUNT]");
     const uint64_t count = w.size() == 3 ? number(w[2], "count") : 16;
@@ -426,6 +488,7 @@ std::string runControlCommand(Simulator& simulator, const std::vector<std::strin
     if (words[0] == "fail") return runFail(simulator, words);
     if (words[0] == "target") return runTarget(simulator, words);
     if (words[0] == "trace") return runTrace(simulator, words);
+    if (words[0] == "target-run") return runTargetScript(simulator, words);
     for (const auto& command : commands()) {
         if (words[0] != command.name || !command.run) continue;
         if (words.size() != command.argumentCount + 1)

@@ -37,6 +37,9 @@ FrameDevice::FrameDevice(const DeviceProfile& profile, const DeviceEnvironment& 
     memory_.install(commands_);
     levels_.install(commands_);
     rpmc_.install(commands_);
+    terminal_.install(commands_);
+    traceReadout_.install(commands_);
+    target_.attachTerminal(terminal_);
     installPinControls(registers_, findings_);
     firmware_.powerUp(flash_);
 }
@@ -68,6 +71,7 @@ TransferStatus FrameDevice::control(const Setup& setup, std::span<const uint8_t>
 void FrameDevice::reloadFpga() {
     registers_.reset();
     tables_.reset();
+    terminal_.reset();
     target_.fpgaReloaded();
 }
 

@@ -12,9 +12,11 @@
 #include "device/FirmwareInfo.h"
 #include "device/FpgaRegisters.h"
 #include "device/FrameDecoder.h"
+#include "device/HyperTerminal.h"
 #include "device/LevelChannels.h"
 #include "device/OnBoardFlash.h"
 #include "device/RpmcBlock.h"
+#include "device/TraceReadout.h"
 #include "target/TargetBus.h"
 
 namespace zel::sim {
@@ -51,6 +53,8 @@ public:
 
     // The target board's side of the emulated chips (with the model lock held, like the rest).
     target::TargetBus& targetBus() { return target_; }
+    HyperTerminal& terminal() { return terminal_; }
+    const FpgaRegisters& fpga() const { return registers_; }
 
 private:
     void reloadFpga();
@@ -67,7 +71,9 @@ private:
     RpmcBlock rpmc_;
     CommandTable commands_;
     FrameDecoder decoder_;
+    HyperTerminal terminal_{registers_};
     target::TargetBus target_{registers_, memory_, tables_, levels_};
+    TraceReadout traceReadout_{target_.trace()};
 };
 
 }  // namespace zel::sim

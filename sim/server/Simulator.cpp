@@ -25,6 +25,7 @@ Simulator::Simulator(SimOptions options) : options_(std::move(options)) {
 }
 
 Simulator::~Simulator() {
+    runners_.clear();
     serprog_.clear();  // their threads use the devices
     closeListeners();
     if (wakeFd_ >= 0) ::close(wakeFd_);
@@ -50,8 +51,10 @@ void Simulator::startSerprog() {
         const auto setting = i < options_.serprog.size() ? options_.serprog[i] : SerprogSetting{};
         if (slots_[i]->profile().legacy()) {
             serprog_.push_back(nullptr);
+            runners_.push_back(nullptr);
             continue;
         }
+        runners_.push_back(std::make_unique<TargetRunner>(*slots_[i]));
         uint16_t port = 0;
         if (setting.port) port = *setting.port;
         else if (options_.serprogBase) {
@@ -217,6 +220,8 @@ bool Simulator::serve(int signalFd) {
         socketsRemoved_ = true;
     }
     socketsGone_.notify_all();
+    for (auto& runner : runners_)
+        if (runner) runner->stop();
     for (auto& server : serprog_)
         if (server) server->stop();
     for (auto& slot : slots_) slot->shutdown();

@@ -4,6 +4,7 @@
 
 #include "server/DeviceSlot.h"
 #include "server/SerprogServer.h"
+#include "server/TargetRunner.h"
 #include "server/SimOptions.h"
 #include "server/Workers.h"
 
@@ -40,6 +41,8 @@ public:
     DeviceSlot& device(size_t index) { return *slots_.at(index); }
     // The serprog endpoint of device `index`; null for a device without a target bus.
     SerprogServer* serprog(size_t index) { return serprog_.at(index).get(); }
+    // The scripted target firmware of device `index`; null for a device without a target bus.
+    TargetRunner* targetRunner(size_t index) { return index < runners_.size() ? runners_[index].get() : nullptr; }
     void unplug(size_t index);
     void replug(size_t index);
     // Returns once the sockets are gone (bounded wait).
@@ -64,6 +67,7 @@ private:
     SimOptions options_;
     std::vector<std::unique_ptr<DeviceSlot>> slots_;
     std::vector<std::unique_ptr<SerprogServer>> serprog_;  // per device; null for the earlier design
+    std::vector<std::unique_ptr<TargetRunner>> runners_;   // likewise
     Workers workers_;
     int wakeFd_ = -1;
     std::atomic<ConnectionId> nextConnection_{1};

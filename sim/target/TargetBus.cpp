@@ -35,7 +35,10 @@ std::vector<uint8_t> TargetBus::transact(unsigned slot, std::span<const uint8_t>
     std::vector<uint8_t> miso;
     if (chipPresent(slot)) {
         const auto identity = ChipIdentity::read(registers_, slot);
-        miso = chips_[slot].transact({identity, SlotMemory(memory_, slot), tables_.sfdp(slot)}, mosi, readLength);
+        std::optional<std::vector<uint8_t>> terminal;
+        if (terminal_) terminal = terminal_->transact(mosi, readLength, chips_[slot].fourByteMode());
+        miso = terminal ? std::move(*terminal)
+                        : chips_[slot].transact({identity, SlotMemory(memory_, slot), tables_.sfdp(slot)}, mosi, readLength);
     } else {
         // No chip drives MISO; the chip powers up afresh once it is there again.
         chips_[slot].powerDown();

@@ -13,6 +13,7 @@
 #include "device/FpgaRegisters.h"
 #include "device/LevelChannels.h"
 #include "target/SpiNorChip.h"
+#include "target/TerminalPort.h"
 #include "target/TraceStore.h"
 
 #include <array>
@@ -36,12 +37,18 @@ public:
     // are read. Returns the bytes read.
     std::vector<uint8_t> transact(unsigned slot, std::span<const uint8_t> mosi, size_t readLength);
     bool chipPresent(unsigned slot) const;
+    bool fourByteMode(unsigned slot) const { return chips_.at(slot).fourByteMode(); }
+
+    // The device's hyper terminal, reached through the op-codes of target/TerminalPort.h while
+    // a chip is present.
+    void attachTerminal(HyperTerminal& terminal) { terminal_.emplace(registers_, terminal); }
 
     // Another master holds the bus (the control interface's `bus N busy`).
     void holdBusy(bool busy);
     bool heldBusy() const { return heldBusy_; }
 
     const TraceStore& trace() const { return trace_; }
+    TraceStore& trace() { return trace_; }
 
     // The FPGA was reloaded: the chips start afresh; the bus state shows again in 0x2C.
     void fpgaReloaded();
@@ -58,6 +65,7 @@ private:
     const LevelChannels& levels_;
     std::array<SpiNorChip, 2> chips_;
     TraceStore trace_;
+    std::optional<TerminalPort> terminal_;
     bool heldBusy_ = false;
     std::chrono::steady_clock::time_point poweredAt_ = std::chrono::steady_clock::now();
 };

@@ -37,28 +37,45 @@ void TraceStore::record(uint64_t ticks, std::span<const uint8_t> bytes) {
 }
 
 void TraceStore::append(const TraceRecord& record) {
-    if (records_.size() < capacity_) {
-        records_.push_back(record);
-        return;
-    }
-    records_[next_] = record;
-    next_ = (next_ + 1) % capacity_;
+    if (records_.size() < capacity_) records_.push_back(record);
+    else records_[produced_ % capacity_] = record;
+    ++produced_;
+    if (unread_ < capacity_) ++unread_;
+    else ++overflows_;
 }
 
 std::vector<TraceRecord> TraceStore::last(size_t count) const {
     count = std::min(count, records_.size());
     std::vector<TraceRecord> out;
     out.reserve(count);
-    // Oldest record sits at next_ once the ring is full (next_ stays 0 until then).
-    const size_t oldest = records_.size() < capacity_ ? 0 : next_;
-    for (size_t i = records_.size() - count; i < records_.size(); ++i) out.push_back(records_[(oldest + i) % records_.size()]);
+    for (uint64_t i = produced_ - count; i < produced_; ++i) out.push_back(at(i));
+    return out;
+}
+
+size_t TraceStore::takeUnread(std::span<TraceRecord> into) {
+    const size_t n = std::min(into.size(), unread_);
+    const uint64_t first = produced_ - unread_;
+    for (size_t i = 0; i < n; ++i) into[i] = at(first + i);
+    unread_ -= n;
+    return n;
+}
+
+std::vector<TraceRecord> TraceStore::retained(size_t first, size_t count) const {
+    std::vector<TraceRecord> out;
+    if (first >= records_.size()) return out;
+    count = std::min(count, records_.size() - first);
+    out.reserve(count);
+    const uint64_t oldest = produced_ - records_.size();
+    for (size_t i = 0; i < count; ++i) out.push_back(at(oldest + first + i));
     return out;
 }
 
 void TraceStore::clear() {
     records_.clear();
     records_.shrink_to_fit();
-    next_ = 0;
+    produced_ = 0;
+    unread_ = 0;
+    overflows_ = 0;
     sequence_ = 0;
 }
 

@@ -1,5 +1,7 @@
 // The target bus's recorded transactions as 8-byte trace records, in the layout the trace
-// viewer decodes. Bounded: once full, the oldest records make room.
+// viewer decodes. Bounded: once full, the oldest records make room. Besides the newest records
+// (for the control interface) it keeps a read-out cursor for the host: records not yet read
+// over USB are "unread"; one that has to make room while still unread counts as an overflow.
 #pragma once
 
 #include <array>
@@ -28,15 +30,29 @@ public:
     std::vector<TraceRecord> last(size_t count) const;
     size_t size() const { return records_.size(); }
     size_t capacity() const { return capacity_; }
+
+    // Moves the oldest unread records (at most into.size()) into `into`; returns how many.
+    size_t takeUnread(std::span<TraceRecord> into);
+    // `count` retained records from the `first`-th oldest on, without moving the cursor; fewer
+    // when the store holds fewer.
+    std::vector<TraceRecord> retained(size_t first, size_t count) const;
+    size_t unread() const { return unread_; }
+    uint64_t produced() const { return produced_; }   // records appended since the last clear
+    uint64_t overflows() const { return overflows_; } // unread records lost to make room
+
+    // Empties the store, the cursor and the counters; the next sequence number is 1 again.
     void clear();
 
 private:
     void append(const TraceRecord& record);
+    const TraceRecord& at(uint64_t logical) const { return records_[logical % capacity_]; }
 
     size_t capacity_;
-    std::vector<TraceRecord> records_;  // a ring once it reaches capacity_
-    size_t next_ = 0;                   // where the next record goes once the ring is full
-    uint8_t sequence_ = 0;              // 1..254, then 1 again
+    std::vector<TraceRecord> records_;  // record k (since the clear) sits at k % capacity_
+    uint64_t produced_ = 0;
+    size_t unread_ = 0;
+    uint64_t overflows_ = 0;
+    uint8_t sequence_ = 0;  // 1..254, then 1 again
 };
 
 }  // namespace zel::sim::target

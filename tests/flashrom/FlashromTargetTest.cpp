@@ -9,14 +9,17 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <random>
 #include <string>
 #include <sys/wait.h>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -186,6 +189,89 @@ TEST_F(FlashromAsTarget, ReadsAWholeFourByteChip) {
     ASSERT_EQ(bytes.size(), chip.size) << run.output;
     EXPECT_TRUE(std::equal(bytes.begin(), bytes.begin() + (16 << 20), image.begin())) << "lower 16 MiB";
     EXPECT_TRUE(std::equal(bytes.begin() + (16 << 20), bytes.end(), image.begin() + (16 << 20))) << "upper 16 MiB";
+}
+
+// The transactions in captured trace records: each starts with a time stamp record; its command
+// and continuation records carry the bus bytes (valid bits in the low six bits of byte 1).
+std::vector<Bytes> transactions(const uint8_t* records, size_t length) {
+    std::vector<Bytes> all;
+    for (size_t at = 0; at + 8 <= length; at += 8) {
+        const uint8_t* r = records + at;
+        if (r[0] == 0xFF && r[1] == 0xFF) {
+            all.emplace_back();
+            continue;
+        }
+        if (all.empty()) continue;
+        all.back().insert(all.back().end(), r + 2, r + 2 + std::min(6, (r[1] & 0x3F) / 8));
+    }
+    return all;
+}
+
+uint32_t address3(const Bytes& t) { return uint32_t{t[1]} << 16 | uint32_t{t[2]} << 8 | t[3]; }
+
+TEST_F(FlashromAsTarget, ACaptureHoldsFlashromsProbeReadsAndWrite) {
+    const auto& chip = kChips[0];  // 1 MiB, 4 KiB sectors
+    const auto image = randomBytes(chip.size, 400);
+    emulate(chip, image);
+    CliResetLogCounter();
+    auto capture = std::make_unique_for_overwrite<uint8_t[]>(0x8000000);
+    uint32_t length = 0;
+    std::atomic<bool> capturing{true};
+    std::atomic<int> failures{0};
+    std::thread reader([&] {
+        do {
+            int result = 0;
+            CliGetSPITraceData(&result, capture.get(), &length);
+            failures += result != 1;
+        } while (capturing);
+        int result = 0;
+        CliGetSPITraceData(&result, capture.get(), &length);  // what came last
+    });
+    auto other = image;
+    for (uint32_t i = 0x10100; i < 0x11F00; ++i) other[i] ^= 0x5A;  // two sectors change
+    const auto file = work_ / "capture.bin";
+    writeFile(file, other);
+    const auto run = flashrom(chip, "-r '" + (work_ / "before.bin").string() + "'");
+    const auto write = flashrom(chip, "-w '" + file.string() + "'");
+    capturing = false;
+    reader.join();
+    ASSERT_EQ(run.status, 0) << run.output;
+    ASSERT_EQ(write.status, 0) << write.output;
+    EXPECT_EQ(failures, 0);
+    EXPECT_EQ(sim_->control("trace-counters 0").find("overflows=0"), sim_->control("trace-counters 0").find("overflows="));
+
+    const auto all = transactions(capture.get(), length);
+    ASSERT_FALSE(all.empty());
+    EXPECT_TRUE(std::any_of(all.begin(), all.end(), [](const Bytes& t) { return t.size() == 4 && t[0] == 0x9F && t[1] == 0xEF; }))
+        << "the JEDEC ID read and its answer";
+
+    // The read run: its reads start at 0 and step through the whole chip in address order.
+    std::vector<uint32_t> starts;
+    for (const auto& t : all) {
+        if (t.size() >= 4 && t[0] == 0x03) starts.push_back(address3(t));
+        if (!starts.empty() && starts.back() + (starts.size() > 1 ? starts[1] - starts[0] : 0) >= chip.size) break;
+    }
+    ASSERT_GE(starts.size(), 2u);
+    const uint32_t step = starts[1] - starts[0];
+    EXPECT_EQ(starts.front(), 0u);
+    for (size_t i = 1; i < starts.size(); ++i) EXPECT_EQ(starts[i], starts[i - 1] + step);
+    EXPECT_EQ(starts.back() + step, chip.size);
+
+    // The write: each changed sector is erased and then programmed page by page, every erase
+    // and program right after a write enable; nothing outside the two sectors is touched.
+    std::vector<uint32_t> erased, programmed;
+    for (size_t i = 1; i < all.size(); ++i) {
+        const auto& t = all[i];
+        if (t.size() < 4 || (t[0] != 0x20 && t[0] != 0x02)) continue;
+        EXPECT_EQ(all[i - 1], Bytes{0x06}) << "write enable before " << int(t[0]);
+        (t[0] == 0x20 ? erased : programmed).push_back(address3(t));
+    }
+    EXPECT_EQ(erased, (std::vector<uint32_t>{0x10000, 0x11000}));
+    ASSERT_FALSE(programmed.empty());
+    EXPECT_TRUE(std::is_sorted(programmed.begin(), programmed.end()));
+    EXPECT_GE(programmed.front(), 0x10000u);
+    EXPECT_LT(programmed.back(), 0x12000u);
+    EXPECT_TRUE(readBack(chip.size) == other);
 }
 
 }  // namespace

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Hyper-terminal throughput: the simulated target sends 255-byte messages at RATE messages a
+# second for SECONDS (default 7,843/s = 2 MB/s for 10 s) while bench_terminal moves them into the
+# API's receive queue and drains it, one byte a call and then a block a call.
+#   bench/terminal.sh [SECONDS] [RATE]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/lib/deps.sh
+ZEL_TARGETS="zelsim zelinfo" zel_build build >/dev/null
+ZEL_TARGETS="bench_terminal" zel_build build-bench -DZEL_BUILD_BENCH=ON >/dev/null
+bin=$PWD/build/bin
+seconds=${1:-10}
+rate=${2:-7843}
+
+simdir=$(mktemp -d /tmp/zelmor-terminal.XXXXXX)
+trap '"$bin/zelsim" --dir "$simdir" stop >/dev/null 2>&1 || true; rm -rf "$simdir"' EXIT
+sim() { "$bin/zelsim" --dir "$simdir" "$@"; }
+sim start --dir "$simdir" --device gen=1 >/dev/null
+export ZELMOR_SIM=$simdir
+for setting in "0x40 0xef" "0x41 0x4018" "0x42 24" "0x44 1" "0x28 1"; do sim set-reg 0 $setting >/dev/null; done
+"$bin/zelinfo" --supply 3.3 --device 0 >/dev/null
+
+printf '| drain | MB/s asked | bytes sent | bytes read | messages | all intact | reader ns/byte | MB/s read | failed uploads |\n'
+printf '|---|---|---|---|---|---|---|---|---|\n'
+for mode in byte block; do
+    build-bench/bin/bench_terminal "$bin/zelsim --dir $simdir" "$PWD/sim/scripts/terminal255.zts" "$rate" "$seconds" "$mode"
+done
+sim terminal 0 | head -1
