@@ -53,7 +53,9 @@ ScriptStep parseMessage(std::istringstream& words, size_t line) {
     else if (form == "hex") payload = hexBytes(rest, line, nullptr);
     else fail(line, "msg TYPE text TEXT or msg TYPE hex HEX");
     if (payload.size() > 255) fail(line, "a message carries at most 255 bytes");
-    return {ScriptStep::Kind::Message, terminalMessage(static_cast<uint8_t>(typeValue), payload)};
+    ScriptStep step{ScriptStep::Kind::Message};
+    step.bytes = terminalMessage(static_cast<uint8_t>(typeValue), payload);
+    return step;
 }
 
 }  // namespace
@@ -93,7 +95,9 @@ std::vector<ScriptStep> parseTargetScript(const std::string& text) {
         } else if (verb == "recv") {
             const auto max = number(first, lineNumber, "byte count");
             if (max < 1 || max > 255 || !second.empty()) fail(lineNumber, "recv takes 1 to 255");
-            steps.push_back({ScriptStep::Kind::Receive, {}, max});
+            ScriptStep step{ScriptStep::Kind::Receive};
+            step.readLength = max;
+            steps.push_back(std::move(step));
         } else {
             fail(lineNumber, "unknown step " + verb);
         }

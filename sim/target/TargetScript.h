@@ -18,7 +18,9 @@
 namespace zel::sim::target {
 
 struct ScriptStep {
-    enum class Kind { Spi, Message, Receive } kind;
+    enum class Kind { Spi, Message, Receive };
+    explicit ScriptStep(Kind k) : kind(k) {}
+    Kind kind;
     std::vector<uint8_t> bytes;   // Spi: MOSI; Message: the whole message
     size_t readLength = 0;        // Spi: bytes read; Receive: at most this many
     std::vector<size_t> counterAt;  // Spi: offsets of `{n}` placeholders
