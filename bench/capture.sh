@@ -15,13 +15,7 @@ shift || true
 rates=("$@")
 [ ${#rates[@]} -gt 0 ] || rates=(1000000 2000000 3000000 4000000)
 
-simdir=$(mktemp -d /tmp/zelmor-capture.XXXXXX)
-trap '"$bin/zelsim" --dir "$simdir" stop >/dev/null 2>&1 || true; rm -rf "$simdir"' EXIT
-sim() { "$bin/zelsim" --dir "$simdir" "$@"; }
-sim start --dir "$simdir" --device gen=1 >/dev/null
-export ZELMOR_SIM=$simdir
-for setting in "0x40 0xef" "0x41 0x4018" "0x42 24" "0x44 1" "0x28 1"; do sim set-reg 0 $setting >/dev/null; done
-"$bin/zelinfo" --supply 3.3 --device 0 >/dev/null
+source bench/emulating_sim.sh
 
 printf '| records/s asked | s | produced | captured | overflows | gaps | records/s made | kept |\n'
 printf '|---|---|---|---|---|---|---|---|\n'

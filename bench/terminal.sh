@@ -12,13 +12,7 @@ bin=$PWD/build/bin
 seconds=${1:-10}
 rate=${2:-7843}
 
-simdir=$(mktemp -d /tmp/zelmor-terminal.XXXXXX)
-trap '"$bin/zelsim" --dir "$simdir" stop >/dev/null 2>&1 || true; rm -rf "$simdir"' EXIT
-sim() { "$bin/zelsim" --dir "$simdir" "$@"; }
-sim start --dir "$simdir" --device gen=1 >/dev/null
-export ZELMOR_SIM=$simdir
-for setting in "0x40 0xef" "0x41 0x4018" "0x42 24" "0x44 1" "0x28 1"; do sim set-reg 0 $setting >/dev/null; done
-"$bin/zelinfo" --supply 3.3 --device 0 >/dev/null
+source bench/emulating_sim.sh
 
 printf '| drain | MB/s asked | bytes sent | bytes read | messages | all intact | reader ns/byte | MB/s read | failed uploads |\n'
 printf '|---|---|---|---|---|---|---|---|---|\n'

@@ -2,6 +2,7 @@
 // from the simulator's transfer log, enumeration with held devices, failure values and the
 // behaviour of a device that stops answering.
 #include "ZelmorProDll.h"
+#include "support/CommandFrame.h"
 #include "support/SimProcess.h"
 
 #include <gtest/gtest.h>
@@ -19,11 +20,7 @@ using zel::test::SimProcess;
 
 using Bytes = std::vector<uint8_t>;
 
-Bytes frame(std::initializer_list<uint8_t> head) {
-    Bytes f(16, 0);
-    std::copy(head.begin(), head.end(), f.begin());
-    return f;
-}
+Bytes frame(std::initializer_list<uint8_t> head) { return zel::test::commandFrame(head); }
 
 size_t transferCount(const std::vector<SimLogEntry>& log) {
     return static_cast<size_t>(std::count_if(log.begin(), log.end(),

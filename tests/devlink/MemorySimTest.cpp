@@ -2,6 +2,7 @@
 // and one bulk transfer per request, the chip slot in bit 31, and what the memory holds after.
 #include "ZelmorProDll.h"
 #include "simwire/DataDigest.h"
+#include "support/CommandFrame.h"
 #include "support/SimProcess.h"
 
 #include <gtest/gtest.h>
@@ -16,11 +17,7 @@ using zel::test::SimProcess;
 using Bytes = std::vector<uint8_t>;
 using namespace std::chrono_literals;
 
-Bytes frame(std::initializer_list<uint8_t> head) {
-    Bytes f(16, 0);
-    std::copy(head.begin(), head.end(), f.begin());
-    return f;
-}
+Bytes frame(std::initializer_list<uint8_t> head) { return zel::test::commandFrame(head); }
 
 Bytes pattern(size_t n, uint8_t seed) {
     Bytes bytes(n);

@@ -1,6 +1,7 @@
 // Trace read-out and the hyper terminal through ZelmorProDll against a running zelsim: the
 // frames on the wire, the records and bytes that arrive, and devices that stop answering.
 #include "ZelmorProDll.h"
+#include "support/CommandFrame.h"
 #include "support/SimProcess.h"
 
 #include <gtest/gtest.h>
@@ -16,11 +17,7 @@ using zel::test::SimLogEntry;
 using zel::test::SimProcess;
 using Bytes = std::vector<uint8_t>;
 
-Bytes frame(std::initializer_list<uint8_t> head) {
-    Bytes f(16, 0);
-    std::copy(head.begin(), head.end(), f.begin());
-    return f;
-}
+Bytes frame(std::initializer_list<uint8_t> head) { return zel::test::commandFrame(head); }
 
 Bytes hexBytes(const std::string& text) {
     Bytes bytes;
