@@ -7,11 +7,15 @@
 #include <string>
 #include <vector>
 
+namespace zel::session {
+class DeviceApi;
+}
+
 namespace zel::cmd {
 
+using session::DeviceApi;
 class AnswerInput;
 class Console;
-class DeviceApi;
 class DesktopNotifier;
 class OldDriverCheck;
 

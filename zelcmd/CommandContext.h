@@ -16,6 +16,16 @@
 
 namespace zel::cmd {
 
+// The typed API view and its value types come from the front ends' session layer.
+using session::ChipInfo;
+using session::DeviceApi;
+using session::DownloadRequest;
+using session::ImageLoad;
+using session::kSerialNotAvailable;
+using session::MemoryRead;
+using session::ProductInfo;
+using session::VerifyResult;
+
 struct DeviceState {
     bool chipSet = false;
     bool result = false;  // the current step's outcome on this device

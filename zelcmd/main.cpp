@@ -15,7 +15,7 @@
 int main(int argc, char** argv) {
     std::vector<std::string> arguments(argv, argv + argc);
     zel::cmd::ProcessConsole console;
-    zel::cmd::ZelapiDevices api;
+    zel::session::ZelapiDevices api;
     zel::cmd::ConsoleAnswers answers(0, std::cin);
     auto oldDrivers = zel::cmd::makeOldDriverCheck();
     zel::cmd::SocketDesktopNotifier notifier;

@@ -34,7 +34,7 @@ std::optional<bool> FakeDeviceApi::emulationState(int index) {
     return device.emulating;
 }
 
-zel::cmd::ProductInfo FakeDeviceApi::productInfo(int index) {
+zel::session::ProductInfo FakeDeviceApi::productInfo(int index) {
     const auto& device = devices.at(index);
     if (!device.answers) return {0, 1, device.name, false};
     return {device.firmware, 1, device.name};
@@ -56,7 +56,7 @@ bool FakeDeviceApi::stopEmulation(int index) {
     return true;
 }
 
-zel::cmd::ChipInfo FakeDeviceApi::configFileInfo(const std::filesystem::path& cfgFile) {
+zel::session::ChipInfo FakeDeviceApi::configFileInfo(const std::filesystem::path& cfgFile) {
     record("info " + cfgFile.filename().string());
     return chip;
 }
@@ -77,13 +77,13 @@ int FakeDeviceApi::switchFpgaVersion(std::uint32_t location, int index) {
     return 1;
 }
 
-zel::cmd::ImageLoad FakeDeviceApi::loadImage(const std::filesystem::path& file, bool large) {
+zel::session::ImageLoad FakeDeviceApi::loadImage(const std::filesystem::path& file, bool large) {
     record("load " + file.filename().string());
     ++imageLoads;
     return image;
 }
 
-std::uint8_t FakeDeviceApi::download(const zel::cmd::DownloadRequest& request, int index) {
+std::uint8_t FakeDeviceApi::download(const zel::session::DownloadRequest& request, int index) {
     record("download", index);
     std::this_thread::sleep_for(devices.at(index).downloadTime);
     std::lock_guard guard(lock_);
@@ -91,7 +91,7 @@ std::uint8_t FakeDeviceApi::download(const zel::cmd::DownloadRequest& request, i
     return devices.at(index).downloadResult;
 }
 
-zel::cmd::MemoryRead FakeDeviceApi::read(std::uint32_t address, std::uint32_t length, bool, int index) {
+zel::session::MemoryRead FakeDeviceApi::read(std::uint32_t address, std::uint32_t length, bool, int index) {
     record("read " + std::to_string(address) + " " + std::to_string(length), index);
     const auto& device = devices.at(index);
     const std::uint32_t offset = address & 0x7FFFFFFFu;
@@ -105,7 +105,7 @@ bool FakeDeviceApi::saveToFile(std::span<const std::uint8_t> bytes, const std::f
     return true;
 }
 
-zel::cmd::VerifyResult FakeDeviceApi::verify(std::uint32_t address, std::uint32_t length, bool, int index) {
+zel::session::VerifyResult FakeDeviceApi::verify(std::uint32_t address, std::uint32_t length, bool, int index) {
     record("verify " + std::to_string(address) + " " + std::to_string(length), index);
     const auto& device = devices.at(index);
     if (device.verifyReadFails) return {0, true};

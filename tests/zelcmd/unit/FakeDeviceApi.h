@@ -32,13 +32,13 @@ struct FakeDevice {
     std::uint8_t majorAfter33VSwitch = 0x02;
 };
 
-class FakeDeviceApi final : public zel::cmd::DeviceApi {
+class FakeDeviceApi final : public zel::session::DeviceApi {
 public:
     explicit FakeDeviceApi(int devices = 1) : devices(static_cast<size_t>(devices)) {}
 
     std::vector<FakeDevice> devices;
-    zel::cmd::ChipInfo chip{L"Winbond", L"W25Q32JV", 0x1000, 3300, false};
-    zel::cmd::ImageLoad image{true, 0x100, ""};
+    zel::session::ChipInfo chip{L"Winbond", L"W25Q32JV", 0x1000, 3300, false};
+    zel::session::ImageLoad image{true, 0x100, ""};
     int imageLoads = 0;
 
     std::vector<std::string> calls() const;
@@ -52,7 +52,7 @@ public:
     bool isOpened(int index) override { return devices.at(index).opened; }
     std::optional<bool> emulationState(int index) override;
     std::uint32_t serialNumber(int index) override { return devices.at(index).serial; }
-    zel::cmd::ProductInfo productInfo(int index) override;
+    zel::session::ProductInfo productInfo(int index) override;
 
     void bootFromEmulator(int index) override { record("boot", index); }
     void setResetPin(bool enable, int index) override { record("reset " + std::to_string(enable), index); }
@@ -62,7 +62,7 @@ public:
     void setMisoDriven(std::uint8_t value) override { record("miso " + std::to_string(value)); }
     void setChipSelect(bool flag, int index) override { record("cs " + std::to_string(flag), index); }
 
-    zel::cmd::ChipInfo configFileInfo(const std::filesystem::path& cfgFile) override;
+    zel::session::ChipInfo configFileInfo(const std::filesystem::path& cfgFile) override;
     bool setChipType(const std::filesystem::path& cfgFile, bool target2, int index) override;
     void useLargeBuffer(int index) override { record("large", index); }
     void setAddressLength(bool threeByte, int index) override { record("addrlen " + std::to_string(threeByte), index); }
@@ -71,11 +71,11 @@ public:
     void reconfigureFpga(int index) override { record("reconfig", index); }
     int switchFpgaVersion(std::uint32_t location, int index) override;
 
-    zel::cmd::ImageLoad loadImage(const std::filesystem::path& file, bool large) override;
-    std::uint8_t download(const zel::cmd::DownloadRequest& request, int index) override;
-    zel::cmd::MemoryRead read(std::uint32_t address, std::uint32_t length, bool generation2, int index) override;
+    zel::session::ImageLoad loadImage(const std::filesystem::path& file, bool large) override;
+    std::uint8_t download(const zel::session::DownloadRequest& request, int index) override;
+    zel::session::MemoryRead read(std::uint32_t address, std::uint32_t length, bool generation2, int index) override;
     bool saveToFile(std::span<const std::uint8_t> bytes, const std::filesystem::path& file) override;
-    zel::cmd::VerifyResult verify(std::uint32_t address, std::uint32_t length, bool generation2, int index) override;
+    zel::session::VerifyResult verify(std::uint32_t address, std::uint32_t length, bool generation2, int index) override;
     int updateFirmware(const std::filesystem::path& file, int index) override;
     int writeRpmc(std::span<const std::uint8_t> table, int index) override;
     void pause(std::chrono::milliseconds duration, int index) override {
@@ -83,7 +83,7 @@ public:
     }
 
     std::vector<std::uint8_t> lastRpmcTable;
-    zel::cmd::DownloadRequest lastDownload;
+    zel::session::DownloadRequest lastDownload;
 
 private:
     void record(const std::string& call, int index = -1);

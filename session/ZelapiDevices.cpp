@@ -5,7 +5,7 @@
 #include "text/TextCodec.h"
 #include "zelapi.h"
 
-namespace zel::cmd {
+namespace zel::session {
 namespace {
 
 std::wstring widePath(const std::filesystem::path& path) { return text::utf8ToWide(path.string()); }
@@ -132,4 +132,4 @@ void ZelapiDevices::pause(std::chrono::milliseconds duration, int index) {
     CliPauseForZelmorPro(static_cast<unsigned>(duration.count()), index);
 }
 
-}  // namespace zel::cmd
+}  // namespace zel::session

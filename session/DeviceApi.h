@@ -1,4 +1,4 @@
-// What zelcmd asks of the emulator API, one member per Cli export it uses. The command flows talk
+// What the front ends ask of the emulator API, one member per Cli export they use. The flows talk
 // only to this interface: the program binds it to zelapi (ZelapiDevices), the unit tests to a
 // scripted fake.
 #pragma once
@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace zel::cmd {
+namespace zel::session {
 
 struct ProductInfo {
     std::uint32_t firmware = 0;  // byte 0 FPGA minor, 1 FPGA major, 2 MCU minor, 3 MCU major
@@ -113,4 +113,4 @@ public:
     virtual void pause(std::chrono::milliseconds duration, int index) = 0;
 };
 
-}  // namespace zel::cmd
+}  // namespace zel::session

@@ -3,7 +3,7 @@
 
 #include "DeviceApi.h"
 
-namespace zel::cmd {
+namespace zel::session {
 
 class ZelapiDevices final : public DeviceApi {
 public:
@@ -48,4 +48,4 @@ private:
     bool large_ = false;
 };
 
-}  // namespace zel::cmd
+}  // namespace zel::session
