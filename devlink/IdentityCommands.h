@@ -4,6 +4,7 @@
 #pragma once
 
 #include "CommandChannel.h"
+#include "device/DeviceFacts.h"
 #include "OnBoardFlashCommands.h"
 
 #include <array>
@@ -19,8 +20,7 @@ inline constexpr std::wstring_view kEmulatorName = L"ZelmorPro";
 using FirmwareVersion = std::array<uint8_t, 4>;
 using FlashPage = std::array<uint8_t, kFlashPageSize>;
 
-// G2 hardware reports both low bits of the MCU major version set.
-inline bool isG2Firmware(const FirmwareVersion& version) { return (version[3] & 0x03) == 0x03; }
+inline bool isG2Firmware(const FirmwareVersion& version) { return device::isG2(version[3]); }
 
 class IdentityCommands {
 public:

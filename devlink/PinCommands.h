@@ -3,6 +3,7 @@
 #pragma once
 
 #include "CommandChannel.h"
+#include "device/DeviceFacts.h"
 
 #include <cstdint>
 #include <optional>
@@ -11,7 +12,7 @@ namespace zel::devlink {
 
 // Bits 14-15 of the pin status (taken from register 0x2C): both set while the target's SPI
 // bus is idle.
-inline constexpr uint32_t kSpiBusIdleBits = 0xC000;
+using device::kSpiBusIdleBits;
 
 // ((A & 0xFF) << 16) | (A & 0xFF00) | (B & 0xFF), A = register 0x2C, B = register 0x90.
 uint32_t composeLastCommand(uint16_t spiStatus, uint16_t pinStatus);

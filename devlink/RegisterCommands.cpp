@@ -31,7 +31,7 @@ bool RegisterCommands::setRunState(bool running) {
 }
 
 void RegisterCommands::setOperationLog() {
-    write(reg::kOperationLog, reg::kOperationLogOn);
+    write(reg::kOperationLog, device::kOperationLogOn);
     read(reg::kOperationLog);  // the device wants the read-back; the value is not needed
 }
 

@@ -2,20 +2,14 @@
 #pragma once
 
 #include "CommandChannel.h"
+#include "device/DeviceFacts.h"
 
 #include <cstdint>
 #include <optional>
 
 namespace zel::devlink {
 
-namespace reg {
-inline constexpr uint8_t kRunState = 0x28;     // 1 = emulating
-inline constexpr uint8_t kPinControl = 0x2A;
-inline constexpr uint8_t kLastCommand = 0x2C;
-inline constexpr uint8_t kOperationLog = 0x60;
-inline constexpr uint8_t kPinStatus = 0x90;
-inline constexpr uint16_t kOperationLogOn = 0x15;
-}  // namespace reg
+namespace reg = device::reg;
 
 class RegisterCommands {
 public:

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "CommandChannel.h"
+#include "device/DeviceFacts.h"
 
 #include <cstdint>
 #include <optional>
@@ -11,7 +12,7 @@
 namespace zel::devlink {
 
 inline constexpr size_t kDownFifoMaxWrite = 512;  // data bytes of one dFIFO write
-inline constexpr uint8_t kTerminalPortRegister = 0x81;
+inline constexpr uint8_t kTerminalPortRegister = device::reg::kTerminalPort;
 
 class TerminalCommands {
 public:

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "device/DeviceFacts.h"
+
 namespace zel::session {
 
 struct ProductInfo {
@@ -19,12 +21,12 @@ struct ProductInfo {
     std::wstring name;
     bool answered = true;  // false: the version read failed and firmware is 0, not a version
 
-    std::uint8_t fpgaMinor() const { return static_cast<std::uint8_t>(firmware); }
-    std::uint8_t fpgaMajor() const { return static_cast<std::uint8_t>(firmware >> 8); }
-    std::uint8_t mcuMinor() const { return static_cast<std::uint8_t>(firmware >> 16); }
-    std::uint8_t mcuMajor() const { return static_cast<std::uint8_t>(firmware >> 24); }
-    // MCU major version 3 marks the second generation.
-    bool isG2() const { return mcuMajor() == 3; }
+    std::uint8_t fpgaMinor() const { return word().fpgaMinor(); }
+    std::uint8_t fpgaMajor() const { return word().fpgaMajor(); }
+    std::uint8_t mcuMinor() const { return word().mcuMinor(); }
+    std::uint8_t mcuMajor() const { return word().mcuMajor(); }
+    bool isG2() const { return device::isG2(word()); }
+    device::FirmwareWord word() const { return {firmware}; }
 };
 
 struct ChipInfo {

@@ -5,6 +5,7 @@
 
 #include "ApiInstance.h"
 #include "ZelmorProDll.h"
+#include "device/DeviceFacts.h"
 
 #include <optional>
 
@@ -13,14 +14,9 @@ using zel::api::project;
 namespace {
 
 namespace pinreg {
-constexpr uint8_t kResetControl = 0x10;
-constexpr uint8_t kResetLevel = 0x12;
-constexpr uint8_t kPinControl = 0x2A;
-constexpr uint8_t kChipSelectMode = 0xE0;
-constexpr uint8_t kChipSelectTiming = 0xE1;
-
-constexpr uint16_t kHoldModeBits = 0x0003;
-constexpr uint16_t kMisoDrivenBit = 0x0004;
+using namespace zel::device::reg;
+using zel::device::kHoldModeBits;
+using zel::device::kMisoDrivenBit;
 constexpr uint16_t kResetOn = 0x0C;
 constexpr uint16_t kResetAsserted = 1;
 }  // namespace pinreg
@@ -28,7 +24,7 @@ constexpr uint16_t kResetAsserted = 1;
 constexpr uint8_t kHoldDefaultLow = 0;
 constexpr uint8_t kHoldFloating = 2;
 constexpr unsigned kStopSettleMs = 10;
-constexpr uint32_t kSpiBusIdle = 0xC000;
+constexpr uint32_t kSpiBusIdle = zel::device::kSpiBusIdleBits;
 
 bool initialised() { return project() != nullptr; }
 

@@ -4,6 +4,7 @@
 
 #include "ApiInstance.h"
 #include "ZelmorProDll.h"
+#include "device/DeviceFacts.h"
 
 #include <algorithm>
 #include <array>
@@ -18,7 +19,8 @@ constexpr uint32_t kUploadParam = 128;
 constexpr uint16_t kFifoParam = 0x2000;
 constexpr uint32_t kDownFifoSize = 512;
 constexpr uint8_t kDownLevelRegister = 2;
-constexpr uint8_t kCommandRegister = 0x82, kPageProgramRegister = 0x83;
+constexpr uint8_t kCommandRegister = zel::device::reg::kTerminalCommand;
+constexpr uint8_t kPageProgramRegister = zel::device::reg::kTerminalPageProgram;
 constexpr unsigned kStopSettleMs = 10;
 
 int currentIndex() { return DoGetUSBDexIndex(); }

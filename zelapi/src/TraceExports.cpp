@@ -4,6 +4,7 @@
 
 #include "ApiInstance.h"
 #include "ZelmorProDll.h"
+#include "device/DeviceFacts.h"
 #include "zeldev.h"
 
 #include <optional>
@@ -12,8 +13,8 @@ namespace {
 
 constexpr uint32_t kBurstLength = 0x10000;  // eight 8 KiB trace blocks a call
 constexpr uint8_t kBurstMode = 0x15;
-constexpr uint16_t kTraceControl = 0x60;
-constexpr uint8_t kTraceBit = 0x10, kLogBit = 0x20;
+constexpr uint16_t kTraceControl = zel::device::reg::kOperationLog;
+constexpr uint8_t kTraceBit = zel::device::kTraceBit, kLogBit = zel::device::kLogBit;
 
 bool initialised() { return zel::api::project() != nullptr; }
 

@@ -22,10 +22,10 @@ std::string checkHeader(int index, std::uint32_t serial, bool emulating) {
 }
 
 std::string fpgaLine(const ProductInfo& info) {
-    const int major = info.fpgaMajor() & 0x7F;
+    const int major = info.fpgaMajor() & device::kFpgaMajorMask;
     const int minor = info.fpgaMinor();
-    if (minor < 68) return format("%s %d.0%d\n", "FPGA firmware version:", major, minor);
-    const char* pattern = (info.fpgaMajor() & 0x80) ? "%s %d.0%d (1.8V)" : "%s %d.0%d (3.3V)";
+    if (minor < device::kFirstFpgaMinorWithVoltage) return format("%s %d.0%d\n", "FPGA firmware version:", major, minor);
+    const char* pattern = (info.fpgaMajor() & device::kFpga18VFlag) ? "%s %d.0%d (1.8V)" : "%s %d.0%d (3.3V)";
     return format(pattern, "FPGA firmware version:", major, minor);
 }
 

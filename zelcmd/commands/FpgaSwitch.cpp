@@ -8,7 +8,7 @@
 namespace zel::cmd {
 namespace {
 
-constexpr std::uint32_t kImage18VLocation = 0x78000;
+constexpr std::uint32_t kImage18VLocation = device::kG2Image18VLocation;
 constexpr std::uint32_t kImage33VLocation = 0;
 constexpr auto kSettleTime = std::chrono::milliseconds(2000);
 constexpr std::string_view kVccSettingError = "Error: VCC setting error! Please re-plug ZelmorPro-G2";

@@ -4,12 +4,14 @@
 
 #include <cstdint>
 
+#include "device/DeviceFacts.h"
+
 namespace zel::cmd {
 
 class CommandContext;
 
-inline constexpr std::uint8_t kFpgaMajor18V = 0x82;
-inline constexpr std::uint8_t kFpgaMajor33V = 0x02;
+inline constexpr std::uint8_t kFpgaMajor18V = device::kG2FpgaMajor18V;
+inline constexpr std::uint8_t kFpgaMajor33V = device::kG2FpgaMajor33V;
 
 bool switchFpgaImage(CommandContext& context, int index, std::uint32_t chipVoltage);
 

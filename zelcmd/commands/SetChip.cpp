@@ -75,8 +75,9 @@ bool firmwareSuitsChip(CommandContext& context, int index) {
         firmware3V3 = info.fpgaMajor() != kFpgaMajor18V;
     } else {
         // First-generation images up to minor 67 carry no voltage: they pass.
-        if (info.fpgaMinor() > 67) firmware3V3 = (info.fpgaMajor() & 0x80) == 0;
-        device.firmwareSupports4ByteEntry = info.fpgaMinor() > 90;
+        if (info.fpgaMinor() >= zel::device::kFirstFpgaMinorWithVoltage)
+            firmware3V3 = (info.fpgaMajor() & zel::device::kFpga18VFlag) == 0;
+        device.firmwareSupports4ByteEntry = info.fpgaMinor() >= zel::device::kFirstFpgaMinorWith4ByteEntry;
     }
     if (firmware3V3) device.firmwareIs3V3 = *firmware3V3;
     const auto voltage = context.chip.voltage;

@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "CommandDispatch.h"
+#include "device/DeviceFacts.h"
 #include "FlashProgramming.h"
 #include "Identity.h"
 #include "LibraryState.h"
@@ -14,7 +15,7 @@ using namespace zel::zeldev;
 
 namespace {
 
-constexpr uint16_t kRunRegister = 0x28;
+constexpr uint16_t kRunRegister = zel::device::reg::kRunState;
 
 CEmuDevice* instance() { return libraryState().instance.get(); }
 
