@@ -23,8 +23,10 @@ int DeviceSlots::enumerate() {
     foundCount_ = static_cast<uint32_t>(entries.size());
     for (size_t i = 0; i < entries.size(); ++i) {
         slots_[i] = std::move(entries[i].handle);
+        openProblems_[i] = {entries[i].openProblem, entries[i].location};
         if (slots_[i]) ++openCount_;
     }
+    nothingFound_ = entries.empty() ? transport_->nothingFoundReason() : std::string();
     chooseCurrentIndex(entries.size());
     return static_cast<int>(openCount_);
 }
@@ -42,8 +44,18 @@ void DeviceSlots::chooseCurrentIndex(size_t enumerated) {
     }
 }
 
+DeviceSlots::SlotProblem DeviceSlots::problem(int index) const {
+    if (index < 0 || index >= kSlotCount) return {transport::Problem::NoDevice, {}};
+    const auto slot = static_cast<size_t>(index);
+    if (slots_[slot]) return {slots_[slot]->lastProblem(), openProblems_[slot].location};
+    if (slot >= foundCount_) return {transport::Problem::NoDevice, {}};
+    return openProblems_[slot];
+}
+
 void DeviceSlots::releaseAll() {
     for (auto& slot : slots_) slot.reset();
+    for (auto& problem : openProblems_) problem = {};
+    nothingFound_.clear();
     openCount_ = 0;
     foundCount_ = 0;
 }

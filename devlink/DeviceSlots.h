@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 namespace zel::devlink {
 
@@ -41,12 +42,24 @@ public:
     uint32_t foundCount() const { return foundCount_; }
     uint8_t currentIndex() const { return currentIndex_; }
 
+    // Why a slot cannot be used: why the device was not opened, or how the last failed transfer
+    // of an open one failed. location names the device node or endpoint.
+    struct SlotProblem {
+        transport::Problem problem = transport::Problem::None;
+        std::string location;
+    };
+    SlotProblem problem(int index) const;
+    // After an enumeration that found no emulator: why, in one line.
+    const std::string& nothingFoundReason() const { return nothingFound_; }
+
 private:
     void chooseCurrentIndex(size_t enumerated);
 
     TransportFactory makeTransport_;
     std::unique_ptr<transport::Transport> transport_;
     std::array<std::unique_ptr<transport::DeviceHandle>, kSlotCount> slots_;
+    std::array<SlotProblem, kSlotCount> openProblems_;
+    std::string nothingFound_;
     uint32_t openCount_ = 0;
     uint32_t foundCount_ = 0;
     uint8_t currentIndex_ = 0;

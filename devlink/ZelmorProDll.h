@@ -168,6 +168,12 @@ ZEL_EXPORT int TryGetZelmorProFirmwareVersion(unsigned char* version, int index)
 // Every emulator the last enumeration found, opened or not (held by another process, no
 // access): slots 0..count-1. 0 when not initialised.
 ZEL_EXPORT int GetZelmorProFoundCount();
+// Why slot index cannot be used, as a ZEL_REASON_ code (0 none): for an emulator found but not
+// opened, why not (held elsewhere, no permission); for an opened one, how its most recent failed
+// transfer failed. index -1: why the last enumeration found no emulator (1, or 0 when it found
+// one). text, when capacity > 0, receives one line of UTF-8 saying so, cut to fit, always ended
+// by a NUL.
+ZEL_EXPORT int GetZelmorProProblem(int index, char* text, size_t capacity);
 // Sleeps for a fixed host wait on behalf of slot index: scaled by the device's time scale (the
 // simulator's factor; 1 on hardware), unscaled when the slot is not open.
 ZEL_EXPORT void SleepForZelmorPro(unsigned int milliseconds, int index);

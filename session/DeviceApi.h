@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "DeviceProblem.h"
 #include "device/DeviceFacts.h"
 
 namespace zel::session {
@@ -75,6 +76,9 @@ public:
     virtual int deviceCount() = 0;
 
     virtual bool isOpened(int index) = 0;
+    // Why device index cannot be used (-1: why the enumeration found none); nothing when nothing
+    // is known. Asked after a failure, to explain it.
+    virtual DeviceProblem problem(int index) { return {}; }
     // Emulating or stopped; nullopt when the emulator does not answer.
     virtual std::optional<bool> emulationState(int index) = 0;
     // A state that cannot be read counts as stopped: only for flows whose next transfer then

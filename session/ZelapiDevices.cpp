@@ -27,6 +27,20 @@ int ZelapiDevices::deviceCount() {
 
 bool ZelapiDevices::isOpened(int index) { return CliIsZelmorProUSBOpened(index) == 1; }
 
+DeviceProblem ZelapiDevices::problem(int index) {
+    char text[512];
+    const int code = CliGetDeviceProblem(index, text, sizeof text);
+    switch (code) {
+    case ZEL_REASON_NONE: return {};
+    case ZEL_REASON_NO_DEVICE: return {Reason::NoDevice, text};
+    case ZEL_REASON_BUSY: return {Reason::Busy, text};
+    case ZEL_REASON_PERMISSION: return {Reason::Permission, text};
+    case ZEL_REASON_TIMEOUT: return {Reason::Timeout, text};
+    case ZEL_REASON_DISCONNECTED: return {Reason::Disconnected, text};
+    default: return {Reason::DeviceError, text};
+    }
+}
+
 std::optional<bool> ZelapiDevices::emulationState(int index) {
     const int state = CliGetEmulationState(index);
     if (state < 0) return std::nullopt;

@@ -12,6 +12,7 @@ public:
     int deviceCount() override;
 
     bool isOpened(int index) override;
+    DeviceProblem problem(int index) override;
     std::optional<bool> emulationState(int index) override;
     std::uint32_t serialNumber(int index) override;
     ProductInfo productInfo(int index) override;

@@ -39,6 +39,20 @@ ZEL_EXPORT int CliCheckUSBDeviceNum();
 // access to the device): indices 0..count-1. An index whose emulator is not opened fails every
 // operation.
 ZEL_EXPORT int CliGetFoundDeviceCount();
+// Why device `index` cannot be used, as far as known: for an emulator found but not opened, why
+// not; for an opened one, how its most recent failed transfer failed; ZEL_REASON_NONE otherwise.
+// index -1: why the last enumeration found no emulator (ZEL_REASON_NO_DEVICE), or NONE when it
+// found one. `text` (may be null) receives one line of UTF-8 a user can act on ("… is held by
+// another process", "permission denied on /dev/bus/usb/001/004: install the udev rule …", "no
+// simulated emulator is served at ZELMOR_SIM=…"), cut to `capacity` and NUL-terminated.
+#define ZEL_REASON_NONE 0
+#define ZEL_REASON_NO_DEVICE 1
+#define ZEL_REASON_BUSY 2
+#define ZEL_REASON_PERMISSION 3
+#define ZEL_REASON_TIMEOUT 4
+#define ZEL_REASON_DISCONNECTED 5
+#define ZEL_REASON_DEVICE_ERROR 6
+ZEL_EXPORT int CliGetDeviceProblem(int index, char* text, size_t capacity);
 // As CliCheckUSBDeviceNum; when no emulator was opened, the earlier-design library's
 // re-enumeration result instead.
 ZEL_EXPORT int CliRenumerateUSBDevice();

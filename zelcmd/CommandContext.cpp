@@ -24,6 +24,11 @@ std::uint32_t CommandContext::withTargetBit(std::uint32_t address) const {
     return options_.targetTwo() ? (address | 0x80000000u) : address;
 }
 
+void CommandContext::explain(int index) {
+    const auto problem = api().problem(index);
+    if (problem && !problem.detail.empty()) console().err("  Reason: " + problem.detail + "\n");
+}
+
 std::filesystem::path userPath(const std::string& utf8) { return text::widePath(text::utf8ToWide(utf8)); }
 
 bool isReadableFile(const std::filesystem::path& file) { return fileio::RegularFile::openForReading(file).isOpen(); }

@@ -69,6 +69,10 @@ public:
     // Length of the image loaded by --download.
     std::uint32_t imageLength = 0;
 
+    // After a failure message on stdout: why, on stderr, when the API knows (index -1: why no
+    // emulator was found). Scripts reading stdout see nothing new.
+    void explain(int index);
+
     settings::SettingsUpdate& settings() { return settings_; }
     const settings::SettingsUpdate& settings() const { return settings_; }
 

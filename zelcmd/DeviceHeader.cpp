@@ -19,12 +19,14 @@ bool deviceIsUsable(CommandContext& context, int index) {
     if (!api.isOpened(index)) {
         context.console().line(msg::kCannotExecute);
         context.console().line(msg::kNotDetected);
+        context.explain(index);
         return false;
     }
     const auto emulating = api.emulationState(index);
     if (!emulating || *emulating) {
         context.console().line(msg::kCannotExecute);
         context.console().line(emulating ? msg::kEmulating : msg::kNoAnswer);
+        if (!emulating) context.explain(index);
         return false;
     }
     return true;

@@ -76,6 +76,7 @@ void bootFromEmulator(CommandContext& context) {
 int dispatch(CommandContext& context) {
     if (context.deviceCount() == 0) {
         context.console().line(msg::kNoDevice);
+        context.explain(-1);
         return kExitOk;
     }
     checkDeviceNumbers(context);

@@ -22,6 +22,10 @@ public:
     virtual int getActiveConfigDescriptor(libusb_device* device, libusb_config_descriptor** config) = 0;
     virtual void freeConfigDescriptor(libusb_config_descriptor* config) = 0;
 
+    // Where the device sits, for messages (its node is /dev/bus/usb/BUS/ADDRESS); 0 when unknown.
+    virtual uint8_t getBusNumber(libusb_device* device) { return 0; }
+    virtual uint8_t getDeviceAddress(libusb_device* device) { return 0; }
+
     virtual int open(libusb_device* device, libusb_device_handle** handle) = 0;
     virtual void close(libusb_device_handle* handle) = 0;
     virtual int setAutoDetachKernelDriver(libusb_device_handle* handle, int enable) = 0;

@@ -124,17 +124,25 @@ public:
 
     std::nullopt_t fail() {
         dead_ = true;
+        problem_ = Problem::DeviceError;
         return std::nullopt;
     }
 
+    // How the link broke: the simulator went away, or it did not answer in time.
+    Problem problem() const { return problem_; }
+
 private:
     bool check(IoResult result) {
-        if (result != IoResult::Ok) dead_ = true;
+        if (result != IoResult::Ok) {
+            dead_ = true;
+            problem_ = result == IoResult::TimedOut ? Problem::Timeout : Problem::Disconnected;
+        }
         return !dead_;
     }
 
     UniqueFd fd_;
     bool dead_ = false;
+    Problem problem_ = Problem::Disconnected;  // what a dead link reports
     Clock::time_point replyDeadline_{};
 };
 
@@ -169,34 +177,67 @@ public:
     SimDeviceHandle& operator=(const SimDeviceHandle&) = delete;
 
     TransferResult bulkOut(uint8_t endpoint, std::span<const uint8_t> data) override {
+        return noted(sendBulk(endpoint, data));
+    }
+    TransferResult bulkIn(uint8_t endpoint, std::span<uint8_t> data) override {
+        return noted(receiveBulk(endpoint, data));
+    }
+    TransferResult control(const SetupPacket& setup, std::span<uint8_t> data) override {
+        return noted(controlTransfer(setup, data));
+    }
+
+    std::vector<EndpointInfo> interfaceEndpoints() const override { return endpoints_; }
+    double timeScale() const override { return timeScale_; }
+    Problem lastProblem() const override { return lastProblem_; }
+
+private:
+    TransferResult noted(TransferResult result) {
+        if (!result.ok) lastProblem_ = lastStatusProblem_;
+        return result;
+    }
+
+    // Every request goes through here, so a failure can be told apart afterwards.
+    std::optional<ReplyHeader> transact(const RequestHeader& request, std::span<const uint8_t> data,
+                                        std::chrono::milliseconds timeout) {
+        auto reply = link_.transact(request, data, timeout);
+        lastStatusProblem_ = reply ? statusProblem(static_cast<Status>(reply->status)) : link_.problem();
+        return reply;
+    }
+
+    static Problem statusProblem(Status status) {
+        switch (status) {
+        case Status::Ok: return Problem::DeviceError;  // a short or overlong phase
+        case Status::Timeout: return Problem::Timeout;
+        case Status::NotOpen: return Problem::Disconnected;
+        default: return Problem::DeviceError;
+        }
+    }
+
+    TransferResult sendBulk(uint8_t endpoint, std::span<const uint8_t> data) {
         auto request = header(MsgType::BulkOut, endpoint, data.size(), timeouts_.bulk);
-        auto reply = link_.transact(request, data, timeouts_.bulk);
+        auto reply = transact(request, data, timeouts_.bulk);
         if (!reply) return {};
         size_t accepted = std::min<uint64_t>(reply->length, data.size());
         return {isOk(*reply) && accepted == data.size(), accepted};
     }
 
-    TransferResult bulkIn(uint8_t endpoint, std::span<uint8_t> data) override {
+    TransferResult receiveBulk(uint8_t endpoint, std::span<uint8_t> data) {
         if (data.empty()) return {true, 0};
         auto request = header(MsgType::BulkIn, endpoint, data.size(), timeouts_.bulk);
         return receive(request, data, timeouts_.bulk);
     }
 
-    TransferResult control(const SetupPacket& setup, std::span<uint8_t> data) override {
+    TransferResult controlTransfer(const SetupPacket& setup, std::span<uint8_t> data) {
         if (data.size() < setup.length) return {};
         auto request = header(MsgType::Control, 0, setup.length, timeouts_.control);
         encodeSetup(setup, request.setup);
         auto phase = data.first(setup.length);
         if (setup.isDeviceToHost()) return receive(request, phase, timeouts_.control);
-        auto reply = link_.transact(request, phase, timeouts_.control);
+        auto reply = transact(request, phase, timeouts_.control);
         if (!reply) return {};
         return {isOk(*reply), std::min<uint64_t>(reply->length, phase.size())};
     }
 
-    std::vector<EndpointInfo> interfaceEndpoints() const override { return endpoints_; }
-    double timeScale() const override { return timeScale_; }
-
-private:
     static RequestHeader header(MsgType type, uint8_t endpoint, uint64_t length, std::chrono::milliseconds timeout) {
         RequestHeader request;
         request.type = static_cast<uint8_t>(type);
@@ -222,13 +263,17 @@ private:
     // A reply carrying data: the data lands directly in the caller's buffer (no copy of large
     // memory reads). A reply longer than asked for breaks the protocol.
     TransferResult receive(const RequestHeader& request, std::span<uint8_t> into, std::chrono::milliseconds timeout) {
-        auto reply = link_.transact(request, {}, timeout);
+        auto reply = transact(request, {}, timeout);
         if (!reply) return {};
         if (reply->length > into.size()) {
             link_.fail();
+            lastStatusProblem_ = Problem::DeviceError;
             return {};
         }
-        if (!link_.readPayload(into.first(reply->length))) return {};
+        if (!link_.readPayload(into.first(reply->length))) {
+            lastStatusProblem_ = link_.problem();
+            return {};
+        }
         return {isOk(*reply), static_cast<size_t>(reply->length)};
     }
 
@@ -236,6 +281,8 @@ private:
     Timeouts timeouts_;
     double timeScale_;
     std::vector<EndpointInfo> endpoints_;
+    Problem lastStatusProblem_ = Problem::None;  // of the request just made
+    Problem lastProblem_ = Problem::None;        // of the most recent failed transfer
 };
 
 std::vector<std::filesystem::path> deviceEndpoints(const std::filesystem::path& folder) {
@@ -255,11 +302,27 @@ std::vector<std::filesystem::path> deviceEndpoints(const std::filesystem::path& 
 SimTransport::SimTransport(std::filesystem::path folder, Timeouts timeouts)
     : folder_(std::move(folder)), timeouts_(timeouts) {}
 
+// Why a folder yielded no device, and what a user does about it.
+std::string SimTransport::explainEmptyFolder(size_t endpoints, size_t answered) const {
+    const std::string where = "ZELMOR_SIM=" + folder_.string();
+    std::error_code error;
+    if (!std::filesystem::is_directory(folder_, error))
+        return where + " does not exist: no simulator was started there (zelsim start)";
+    if (endpoints == 0) return "no simulated emulator is served at " + where + " (is zelsim running? zelsim status)";
+    if (answered == 0)
+        return std::to_string(endpoints) + " endpoint(s) at " + where +
+               " but no simulator answers: zelsim has stopped (zelsim start)";
+    return "the simulator at " + where + " serves no emulator of this design";
+}
+
 std::vector<DeviceEntry> SimTransport::enumerate(uint16_t vendorId, uint16_t productId) {
     std::vector<DeviceEntry> entries;
-    for (const auto& endpoint : deviceEndpoints(folder_)) {
+    const auto endpoints = deviceEndpoints(folder_);
+    size_t answered = 0;
+    for (const auto& endpoint : endpoints) {
         int fd = simwire::connectUnix(endpoint.string());
         if (fd < 0) continue;  // a stale socket: nobody serves that device any more
+        ++answered;
         SimLink link{UniqueFd(fd)};
         auto described = exchangeHello(link, MsgType::Describe, timeouts_.control);
         if (!described) continue;
@@ -267,12 +330,16 @@ std::vector<DeviceEntry> SimTransport::enumerate(uint16_t vendorId, uint16_t pro
         if (!identity || identity->vendorId != vendorId || identity->productId != productId) continue;
 
         DeviceEntry entry{vendorId, productId, nullptr};
+        entry.location = endpoint.string();
         auto opened = exchangeHello(link, MsgType::Open, timeouts_.control);
         if (opened && opened->status == Status::Ok) {
             entry.handle = std::make_unique<SimDeviceHandle>(std::move(link), timeouts_, described->hello);
+        } else {
+            entry.openProblem = opened && opened->status == Status::Busy ? Problem::Busy : Problem::DeviceError;
         }
         entries.push_back(std::move(entry));
     }
+    nothingFound_ = entries.empty() ? explainEmptyFolder(endpoints.size(), answered) : std::string();
     return entries;
 }
 

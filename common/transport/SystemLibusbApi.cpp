@@ -22,6 +22,9 @@ public:
     }
     void freeConfigDescriptor(libusb_config_descriptor* config) override { libusb_free_config_descriptor(config); }
 
+    uint8_t getBusNumber(libusb_device* device) override { return libusb_get_bus_number(device); }
+    uint8_t getDeviceAddress(libusb_device* device) override { return libusb_get_device_address(device); }
+
     int open(libusb_device* device, libusb_device_handle** handle) override { return libusb_open(device, handle); }
     void close(libusb_device_handle* handle) override { libusb_close(handle); }
     int setAutoDetachKernelDriver(libusb_device_handle* handle, int enable) override {

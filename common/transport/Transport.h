@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace zel::transport {
@@ -48,6 +49,19 @@ struct TransferResult {
     bool complete(size_t expected) const { return ok && transferred == expected; }
 };
 
+// Why a device cannot be used, as far as the transport can tell: for a device that could not be
+// opened, why not; for an open one, how its most recent failed transfer failed. The numbers are
+// part of the API (the ZEL_REASON_ codes).
+enum class Problem : uint8_t {
+    None = 0,
+    NoDevice = 1,
+    Busy = 2,          // held by another process
+    Permission = 3,    // no access to the device node
+    Timeout = 4,
+    Disconnected = 5,  // unplugged, or the simulator went away
+    DeviceError = 6,   // stall, protocol error, short transfer
+};
+
 enum class EndpointType : uint8_t { Control = 0, Isochronous = 1, Bulk = 2, Interrupt = 3 };
 
 struct EndpointInfo {
@@ -73,6 +87,8 @@ public:
     // Factor applied to the host's fixed waits (erase wait, pauses). 1.0 on real hardware;
     // the simulator reports its own factor.
     virtual double timeScale() const { return 1.0; }
+    // How the most recent failed transfer failed (kept until the next failure); None if none did.
+    virtual Problem lastProblem() const { return Problem::None; }
 };
 
 // One device of the asked identity, in enumeration order. handle is null when the device is
@@ -81,6 +97,8 @@ struct DeviceEntry {
     uint16_t vendorId = 0;
     uint16_t productId = 0;
     std::unique_ptr<DeviceHandle> handle;
+    Problem openProblem = Problem::None;  // why handle is null
+    std::string location;                 // the device node or endpoint, for messages
 };
 
 class Transport {
@@ -88,6 +106,8 @@ public:
     virtual ~Transport() = default;
     // Lists the present devices with this vendor and product ID and tries to open each.
     virtual std::vector<DeviceEntry> enumerate(uint16_t vendorId, uint16_t productId) = 0;
+    // After an enumeration that found no device: one line saying why, with what to do about it.
+    virtual std::string nothingFoundReason() const { return {}; }
 };
 
 // The process's transport: the simulator when ZELMOR_SIM names a folder, else libusb.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdio>
+#include <string>
 #include <utility>
 
 namespace zel::transport {
@@ -30,6 +32,23 @@ constexpr int kInterface = 0;
 // libusb reads 0 as "wait for ever"; every transfer here has a bound.
 unsigned int toLibusbTimeout(std::chrono::milliseconds timeout) {
     return static_cast<unsigned int>(std::clamp<long long>(timeout.count(), 1, UINT_MAX));
+}
+
+Problem problemOf(int libusbError) {
+    switch (libusbError) {
+    case LIBUSB_SUCCESS: return Problem::None;
+    case LIBUSB_ERROR_TIMEOUT: return Problem::Timeout;
+    case LIBUSB_ERROR_NO_DEVICE: return Problem::Disconnected;
+    case LIBUSB_ERROR_BUSY: return Problem::Busy;
+    case LIBUSB_ERROR_ACCESS: return Problem::Permission;
+    default: return Problem::DeviceError;
+    }
+}
+
+std::string deviceNode(LibusbApi& api, libusb_device* device) {
+    char node[32];
+    std::snprintf(node, sizeof node, "/dev/bus/usb/%03u/%03u", api.getBusNumber(device), api.getDeviceAddress(device));
+    return node;
 }
 
 // Endpoints of interface 0, alternate setting 0, from the active configuration.
@@ -72,7 +91,7 @@ public:
             unsigned char none = 0;
             int moved = 0;
             int rc = api().bulkTransfer(handle_, endpoint, &none, 0, &moved, bulkTimeout());
-            return {rc == LIBUSB_SUCCESS, 0};
+            return noted(rc, {rc == LIBUSB_SUCCESS, 0});
         }
         TransferResult result{true, 0};
         while (result.transferred < data.size()) {
@@ -82,7 +101,7 @@ public:
             auto* bytes = const_cast<unsigned char*>(data.data() + result.transferred);
             int rc = api().bulkTransfer(handle_, endpoint, bytes, chunk, &moved, bulkTimeout());
             result.transferred += static_cast<size_t>(std::max(moved, 0));
-            if (rc != LIBUSB_SUCCESS || moved != chunk) return {false, result.transferred};
+            if (rc != LIBUSB_SUCCESS || moved != chunk) return noted(rc, {false, result.transferred});
         }
         return result;
     }
@@ -95,7 +114,7 @@ public:
             int rc = api().bulkTransfer(handle_, endpoint, data.data() + result.transferred, chunk, &moved,
                                         bulkTimeout());
             result.transferred += static_cast<size_t>(std::max(moved, 0));
-            if (rc != LIBUSB_SUCCESS) return {false, result.transferred};
+            if (rc != LIBUSB_SUCCESS) return noted(rc, {false, result.transferred});
             if (moved < chunk) break;  // a short packet ends the device's data
         }
         return result;
@@ -105,13 +124,20 @@ public:
         if (data.size() < setup.length) return {false, 0};
         int rc = api().controlTransfer(handle_, setup.requestType, setup.request, setup.value, setup.index,
                                        data.data(), setup.length, toLibusbTimeout(timeouts_.control));
-        if (rc < 0) return {false, 0};
+        if (rc < 0) return noted(rc, {false, 0});
         return {true, static_cast<size_t>(rc)};
     }
 
     std::vector<EndpointInfo> interfaceEndpoints() const override { return endpoints_; }
+    Problem lastProblem() const override { return lastProblem_; }
 
 private:
+    // A failure with libusb's success code is a short transfer: the device's fault.
+    TransferResult noted(int rc, TransferResult result) {
+        if (!result.ok) lastProblem_ = rc == LIBUSB_SUCCESS ? Problem::DeviceError : problemOf(rc);
+        return result;
+    }
+
     LibusbApi& api() const { return session_->api(); }
     unsigned int bulkTimeout() const { return toLibusbTimeout(timeouts_.bulk); }
     static int nextChunk(size_t left) { return static_cast<int>(std::min(left, kMaxBulkChunk)); }
@@ -120,6 +146,7 @@ private:
     libusb_device_handle* handle_;
     Timeouts timeouts_;
     std::vector<EndpointInfo> endpoints_;
+    Problem lastProblem_ = Problem::None;
 };
 
 // Owns the list returned by getDeviceList for the duration of one enumeration.
@@ -164,28 +191,40 @@ std::shared_ptr<LibusbSession> UsbTransport::session() {
 std::vector<DeviceEntry> UsbTransport::enumerate(uint16_t vendorId, uint16_t productId) {
     std::vector<DeviceEntry> entries;
     auto libusb = session();
-    if (!libusb) return entries;
+    if (!libusb) {
+        nothingFound_ = "libusb could not be started, so no USB device can be listed";
+        return entries;
+    }
     DeviceList list(*libusb);
     for (libusb_device* device : list.devices()) {
         libusb_device_descriptor descriptor{};
         if (api_->getDeviceDescriptor(device, &descriptor) != LIBUSB_SUCCESS) continue;
         if (descriptor.idVendor != vendorId || descriptor.idProduct != productId) continue;
-        entries.push_back({vendorId, productId, openDevice(device)});
+        DeviceEntry entry{vendorId, productId, nullptr};
+        entry.location = deviceNode(*api_, device);
+        entry.openProblem = openDevice(device, entry.handle);
+        entries.push_back(std::move(entry));
     }
+    char identity[64];
+    std::snprintf(identity, sizeof identity, "no USB device %04x:%04x is attached", vendorId, productId);
+    nothingFound_ = entries.empty() ? std::string(identity) + " (ZELMOR_SIM is not set, so the simulator is not asked)"
+                                    : std::string();
     return entries;
 }
 
 // Any failure to open or claim (busy, no access, gone) leaves the device listed but unopened.
-std::unique_ptr<DeviceHandle> UsbTransport::openDevice(libusb_device* device) {
+Problem UsbTransport::openDevice(libusb_device* device, std::unique_ptr<DeviceHandle>& opened) {
     libusb_device_handle* handle = nullptr;
-    if (api_->open(device, &handle) != LIBUSB_SUCCESS || handle == nullptr) return nullptr;
+    const int rc = api_->open(device, &handle);
+    if (rc != LIBUSB_SUCCESS || handle == nullptr) return rc == LIBUSB_SUCCESS ? Problem::DeviceError : problemOf(rc);
     // Not every platform can detach a kernel driver; the claim below decides.
     api_->setAutoDetachKernelDriver(handle, 1);
-    if (api_->claimInterface(handle, kInterface) != LIBUSB_SUCCESS) {
+    if (const int claim = api_->claimInterface(handle, kInterface); claim != LIBUSB_SUCCESS) {
         api_->close(handle);
-        return nullptr;
+        return problemOf(claim);
     }
-    return std::make_unique<UsbDeviceHandle>(session_, handle, timeouts_, readInterfaceEndpoints(*api_, device));
+    opened = std::make_unique<UsbDeviceHandle>(session_, handle, timeouts_, readInterfaceEndpoints(*api_, device));
+    return Problem::None;
 }
 
 }  // namespace zel::transport

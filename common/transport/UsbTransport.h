@@ -19,14 +19,16 @@ public:
     ~UsbTransport() override;
 
     std::vector<DeviceEntry> enumerate(uint16_t vendorId, uint16_t productId) override;
+    std::string nothingFoundReason() const override { return nothingFound_; }
 
 private:
     std::shared_ptr<LibusbSession> session();
-    std::unique_ptr<DeviceHandle> openDevice(libusb_device* device);
+    Problem openDevice(libusb_device* device, std::unique_ptr<DeviceHandle>& opened);
 
     std::shared_ptr<LibusbApi> api_;
     Timeouts timeouts_;
     std::shared_ptr<LibusbSession> session_;  // created at the first enumeration
+    std::string nothingFound_;
 };
 
 }  // namespace zel::transport

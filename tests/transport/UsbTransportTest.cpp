@@ -76,6 +76,37 @@ TEST_F(UsbTransportTest, ListsMatchingDevicesInLibusbOrderAndOpensThoseItCan) {
     EXPECT_EQ(claimedElsewhere.closes, 1) << "a device whose claim failed is closed again";
     EXPECT_EQ(fake->listsFreed, 1);
     EXPECT_EQ(fake->lastUnrefFlag, 1);
+    // Why each unopened one is unopened, for the user.
+    EXPECT_EQ(entries[0].openProblem, Problem::None);
+    EXPECT_EQ(entries[1].openProblem, Problem::Busy);
+    EXPECT_EQ(entries[2].openProblem, Problem::Permission);
+    EXPECT_EQ(entries[3].openProblem, Problem::Busy);
+    EXPECT_EQ(usb.nothingFoundReason(), "");
+}
+
+TEST_F(UsbTransportTest, FailedTransfersTellTimeOutFromDisconnectionAndTheReasonStays) {
+    auto device = openOne();
+    ASSERT_NE(device, nullptr);
+    std::vector<uint8_t> data(64);
+    EXPECT_EQ(device->lastProblem(), Problem::None);
+    fake->bulkBehaviour = [](size_t, const BulkCall&, int* moved) { return *moved = 0, LIBUSB_ERROR_TIMEOUT; };
+    EXPECT_FALSE(device->bulkOut(0x01, data).ok);
+    EXPECT_EQ(device->lastProblem(), Problem::Timeout);
+    fake->bulkBehaviour = nullptr;
+    EXPECT_TRUE(device->bulkOut(0x01, data).ok);
+    EXPECT_EQ(device->lastProblem(), Problem::Timeout) << "the last failure is kept for the caller to explain";
+    fake->bulkBehaviour = [](size_t, const BulkCall&, int* moved) { return *moved = 0, LIBUSB_ERROR_NO_DEVICE; };
+    EXPECT_FALSE(device->bulkIn(0x82, data).ok);
+    EXPECT_EQ(device->lastProblem(), Problem::Disconnected);
+    fake->bulkBehaviour = [](size_t, const BulkCall&, int* moved) { return *moved = 8, LIBUSB_SUCCESS; };
+    EXPECT_FALSE(device->bulkOut(0x01, data).ok);
+    EXPECT_EQ(device->lastProblem(), Problem::DeviceError) << "a short OUT transfer";
+}
+
+TEST_F(UsbTransportTest, NothingAttachedIsExplained) {
+    UsbTransport usb(fake);
+    EXPECT_TRUE(usb.enumerate(kVid, kPid).empty());
+    EXPECT_EQ(usb.nothingFoundReason().rfind("no USB device 04b4:1235 is attached", 0), 0u) << usb.nothingFoundReason();
 }
 
 TEST_F(UsbTransportTest, ClosingAHandleReleasesTheInterfaceAndTheContextEndsLast) {

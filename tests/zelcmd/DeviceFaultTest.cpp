@@ -53,6 +53,8 @@ TEST_F(DeviceFault, StalledEmulatorIsNeverReportedStartedStoppedOrAtVersionZero)
     EXPECT_EQ(r.status, 8) << describe(r);
     EXPECT_FALSE(contains(r.out, "MCU firmware version")) << describe(r);
     EXPECT_TRUE(contains(r.out, kNoAnswer)) << describe(r);
+    // stderr says how it failed; stdout above is unchanged.
+    EXPECT_TRUE(contains(r.err, "  Reason: the emulator did not answer in time\n")) << describe(r);
     sim_->control("stall 0 off");
 }
 
@@ -111,6 +113,8 @@ TEST_F(HeldEmulator, HeldFirstEmulatorNeverHidesAFreeSecondOne) {
     EXPECT_FALSE(contains(r.out, "No device is connected!")) << describe(r);
     EXPECT_TRUE(contains(r.out, "Device 1 (N.A) :  \r\nError: Emulator can not be detected\n")) << describe(r);
     EXPECT_TRUE(contains(r.out, "Device 2 (VK002222) :  \r\nEmulator is in STOP mode now.")) << describe(r);
+    EXPECT_TRUE(contains(r.err, "  Reason: ")) << describe(r);
+    EXPECT_TRUE(contains(r.err, "dev00.usb is held by another process\n")) << describe(r);
 
     r = zelcmd({"--device", "2", "--start"});
     EXPECT_EQ(r.status, 0) << describe(r);

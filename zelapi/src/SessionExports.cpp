@@ -47,6 +47,16 @@ int CliGetFoundDeviceCount()
     return GetZelmorProFoundCount();
 }
 
+int CliGetDeviceProblem(int index, char* text, size_t capacity)
+{
+    if (project() == nullptr) {
+        if (text != nullptr && capacity > 0)
+            *text = '\0';
+        return ZEL_REASON_NO_DEVICE;
+    }
+    return GetZelmorProProblem(index, text, capacity);
+}
+
 int CliCheckUSBDeviceNum()
 {
     if (project() == nullptr)

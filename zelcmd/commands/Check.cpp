@@ -45,11 +45,13 @@ bool checkDevice(CommandContext& context, int index) {
     console.out(checkHeader(index, serial, false));
     if (!api.isOpened(index)) {
         console.line(msg::kNotDetected);
+        context.explain(index);
         return false;
     }
     // A state or version that was never read is not reported as one.
     if (!emulating || !info.answered) {
         console.line(msg::kNoAnswer);
+        context.explain(index);
         return false;
     }
     console.line(msg::kStopMode);

@@ -119,6 +119,7 @@ bool runDownload(CommandContext& context) {
     for (int index : devices) {
         const bool done = context.device(index).result;
         context.console().out(summaryLine(index, done ? "Download Complete" : "Download Failed") + "\n");
+        if (!done) context.explain(index);
     }
     if (anySucceeded(context, devices)) recordDownload(context);
     return stepSucceeded(context, devices);

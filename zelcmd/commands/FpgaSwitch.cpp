@@ -36,6 +36,7 @@ bool switchFpgaImage(CommandContext& context, int index, std::uint32_t chipVolta
     const auto info = api.productInfo(index);
     if (!info.answered) {
         context.console().line(msg::kNoAnswer);
+        context.explain(index);
         return false;
     }
     if (info.fpgaMajor() != (to18V ? kFpgaMajor18V : kFpgaMajor33V)) {

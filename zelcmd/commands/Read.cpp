@@ -55,6 +55,7 @@ bool readDevice(CommandContext& context, int index) {
     const auto read = context.api().read(address, length, device.generation2, index);
     if (read.result != 1 || read.bytes.size() != length) {
         context.console().line("Error: The emulator memory can not be read.");
+        context.explain(index);
         return false;
     }
     if (*options.read == kConsoleTarget) {

@@ -38,7 +38,10 @@ bool passesMainThreadChecks(CommandContext& context, int index) {
 
 void writeTable(CommandContext& context, int index, const rpmc::RpmcTable& table) {
     auto& api = context.api();
-    if (!api.isOpened(index)) context.console().line(msg::kNotDetected);
+    if (!api.isOpened(index)) {
+        context.console().line(msg::kNotDetected);
+        context.explain(index);
+    }
     context.console().out(format("\nDevice %d : ", deviceNumber(index)));
     context.console().line("Downloading, please wait ...\n");
     context.device(index).result = api.writeRpmc(table, index) == 1;

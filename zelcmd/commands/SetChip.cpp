@@ -65,6 +65,7 @@ bool firmwareSuitsChip(CommandContext& context, int index) {
     const auto info = api.productInfo(index);
     if (!info.answered) {
         context.console().line(msg::kNoAnswer);
+        context.explain(index);
         return false;
     }
     std::optional<bool> firmware3V3;
@@ -127,12 +128,14 @@ bool selectChip(CommandContext& context, int index, bool mayAsk) {
     device.chipSet = false;
     if (!api.isOpened(index)) {
         context.console().line(msg::kNotDetected);
+        context.explain(index);
         return false;
     }
     const auto info = api.productInfo(index);
     // A version that was never read must not make a G2 emulator a first-generation one.
     if (!info.answered) {
         context.console().line(msg::kNoAnswer);
+        context.explain(index);
         return false;
     }
     const bool firstGeneration = info.name < kSecondGenerationName;

@@ -34,12 +34,14 @@ bool startDevice(CommandContext& context, int index) {
     applyHoldPin(context, index);
     if (!opened) {
         context.console().line(msg::kNotDetected);
+        context.explain(index);
         if (emulating.value_or(false)) context.console().line(msg::kEmulating);
         return false;
     }
     // Nothing is announced that the emulator did not confirm.
     if (!emulating || (!*emulating && !api.startEmulation(index))) {
         context.console().line(msg::kNoAnswer);
+        context.explain(index);
         return false;
     }
     if (*emulating)

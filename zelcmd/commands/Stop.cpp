@@ -18,14 +18,17 @@ bool stopDevice(CommandContext& context, int index) {
     if (opened && (!emulating || (*emulating && !api.stopEmulation(index)))) {
         // Never "STOP mode" for an emulator that may still be running; it gets nothing more.
         context.console().line(msg::kNoAnswer);
+        context.explain(index);
         return false;
     }
-    if (!opened)
+    if (!opened) {
         context.console().line(msg::kNotDetected);
-    else if (*emulating)
+        context.explain(index);
+    } else if (*emulating) {
         context.console().line("Stop Emulator. \nEmulator is in STOP mode now.\n");
-    else
+    } else {
         context.console().line(msg::kStopMode);
+    }
     api.setHoldPin(kHoldFloating, index);
     // An emulator that cannot be detected was not stopped.
     return opened;

@@ -27,7 +27,10 @@ bool verifyDevice(CommandContext& context, int index) {
         context.console().line("Verify Pass. Checksum is the same.\n");
         return true;
     }
-    if (verified.readFailed) context.console().line("Error: The emulator memory can not be read.");
+    if (verified.readFailed) {
+        context.console().line("Error: The emulator memory can not be read.");
+        context.explain(index);
+    }
     context.console().line("Verify Fail. Checksum is different.\n");
     return false;
 }
