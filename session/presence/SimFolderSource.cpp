@@ -114,26 +114,26 @@ bool SimFolderSource::readEvents()
 // differ from those seen before.
 bool SimFolderSource::attach()
 {
-    if (watch_ >= 0)
-        ::inotify_rm_watch(inotify_, watch_);  // fails harmlessly when the folder is gone
-    watch_ = -1;
-    for (int tries = 0; tries < kAttachTries && !watchNearest(); ++tries) {
-    }
+    watchNearest();
     auto endpoints = watched_ == folder_ ? listEndpoints(folder_) : std::set<std::string>();
     const bool changed = endpoints != endpoints_;
     endpoints_ = std::move(endpoints);
     return changed;
 }
 
-// One try: true when the watch sits on the deepest existing folder once it is in place (a folder
-// created on the way in between is only seen by looking again).
-bool SimFolderSource::watchNearest()
+// Moves the watch to the deepest existing folder on the way to folder_, looking again when one
+// further down appeared while the watch was being placed (its creation event would be missed).
+void SimFolderSource::watchNearest()
 {
-    if (watch_ >= 0)
-        ::inotify_rm_watch(inotify_, watch_);
-    watched_ = nearestExisting(folder_);
-    watch_ = ::inotify_add_watch(inotify_, watched_.c_str(), watched_ == folder_ ? kFolderMask : kAncestorMask);
-    return watch_ >= 0 && nearestExisting(folder_) == watched_;
+    for (int tries = 0; tries < kAttachTries; ++tries) {
+        if (watch_ >= 0)
+            ::inotify_rm_watch(inotify_, watch_);  // fails harmlessly when the folder is gone
+        watched_ = nearestExisting(folder_);
+        const std::uint32_t mask = watched_ == folder_ ? kFolderMask : kAncestorMask;
+        watch_ = ::inotify_add_watch(inotify_, watched_.c_str(), mask);
+        if (watch_ >= 0 && nearestExisting(folder_) == watched_)
+            return;
+    }
 }
 
 }  // namespace zel::session::presence

@@ -27,7 +27,7 @@ public:
 private:
     bool readEvents();
     bool attach();
-    bool watchNearest();
+    void watchNearest();
 
     std::filesystem::path folder_;
     int inotify_;
