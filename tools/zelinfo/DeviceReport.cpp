@@ -82,6 +82,12 @@ std::string describeDevice(const DeviceEntry& device)
     return text;
 }
 
+std::string describeDeviceBrief(int index, std::optional<uint32_t> serial)
+{
+    const std::string text = "device " + std::to_string(index) + ": ";
+    return serial ? text + "opened, serial " + describeSerial(*serial) : text + "not opened";
+}
+
 std::string toUtf8(std::wstring_view text)
 {
     std::string out;

@@ -37,6 +37,8 @@ struct DeviceEntry {
 
 std::string describeSummary(int deviceCount, int currentIndex);
 std::string describeDevice(const DeviceEntry& device);
+// One device in a line ("device 0: opened, serial 1234"); serial is nullopt when not opened.
+std::string describeDeviceBrief(int index, std::optional<uint32_t> serial);
 
 // UTF-8 form of a wide (UTF-32) text; code points that are not valid become U+FFFD.
 std::string toUtf8(std::wstring_view text);

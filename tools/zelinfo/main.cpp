@@ -3,6 +3,7 @@
 #include "ChipApply.h"
 #include "DeviceReport.h"
 #include "ShareCommands.h"
+#include "WatchCommand.h"
 #include "zelapi.h"
 
 #include <algorithm>
@@ -21,6 +22,7 @@ constexpr const char* kUsage =
     "       zelinfo --apply CFG --device N [--target 1|2]\n"
     "       zelinfo --supply 3.3|2.5|1.8 --device N\n"
     "       zelinfo --pause | --regain | --serve\n"
+    "       zelinfo --watch\n"
     "Prints the number of opened emulators, the current device index and, per emulator, whether\n"
     "it is opened, its firmware and hardware versions, product name and serial number.\n"
     "With --apply, makes target 1 (default) or 2 of device N (0-based) impersonate the chip of the\n"
@@ -32,6 +34,8 @@ constexpr const char* kUsage =
     "serves such requests until interrupted: it closes them on a pause, renumerates them on a\n"
     "regain. Programs meet in the share channel of their user; ZELMOR_SHARE_PREFIX gives a\n"
     "private one.\n"
+    "With --watch, prints the emulators found and opened, then a line each time emulators arrive\n"
+    "or leave, until interrupted; it opens them only while it lists them.\n"
     "Set ZELMOR_SIM to a simulator folder to look at simulated emulators.\n";
 
 void print(const std::string& text)
@@ -109,7 +113,8 @@ int main(int argc, char** argv)
     std::optional<zel::info::ApplyRequest> apply;
     const auto supply = parseSupplyRequest(argc, argv);
     const auto share = argc == 2 ? zel::info::parseShareCommand(argv[1]) : std::nullopt;
-    if (argc > 1 && !supply && !share) {
+    const bool watch = argc == 2 && std::strcmp(argv[1], "--watch") == 0;
+    if (argc > 1 && !supply && !share && !watch) {
         const bool help = std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0;
         std::string error;
         if (!help)
@@ -123,7 +128,9 @@ int main(int argc, char** argv)
     }
     CliInitialZelmorProDLL();
     int status = 0;
-    if (share)
+    if (watch)
+        status = zel::info::runWatch();
+    else if (share)
         status = zel::info::runShareCommand(*share);
     else if (supply)
         status = setSupply(*supply, argv[2]);
