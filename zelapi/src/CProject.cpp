@@ -1,18 +1,16 @@
 #include "CProject.h"
 
-#include <algorithm>
-
 namespace zel::api {
 
 void CProject::presetImageBuffer(size_t size)
 {
-    if (imageBuffer_.size() == size) {
+    if (imageBuffer_ && imageBuffer_->size() == size) {
         // Same contents as a fresh buffer without holding two of them at once.
-        std::ranges::fill(imageBuffer_, uint8_t{0xFF});
+        imageBuffer_->erase();
         return;
     }
-    std::vector<uint8_t> fresh(size, uint8_t{0xFF});
-    imageBuffer_.swap(fresh);
+    // Made while the old one is still held, so a caller who kept the old address can tell.
+    imageBuffer_ = std::make_unique<ImageBuffer>(size);
 }
 
 }  // namespace zel::api

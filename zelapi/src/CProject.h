@@ -3,10 +3,12 @@
 #pragma once
 
 #include "CQueue.h"
+#include "ImageBuffer.h"
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <utility>
@@ -31,9 +33,11 @@ public:
 
     CProject() = default;
 
-    // The in-process image buffer; empty until presetImageBuffer.
-    std::span<uint8_t> imageBuffer() { return imageBuffer_; }
-    // Makes the image buffer `size` bytes, every byte 0xFF. On allocation failure it throws
+    // The in-process image buffer, every byte 0xFF where nothing was written; empty until
+    // presetImageBuffer. The first call after a preset pays for it.
+    std::span<uint8_t> imageBuffer() { return imageBuffer_ ? imageBuffer_->bytes() : std::span<uint8_t>(); }
+    // Makes the image buffer `size` bytes, every byte 0xFF: a new buffer at a new address, or the
+    // same one erased when it already has that size. On allocation failure it throws
     // std::bad_alloc and the buffer stays as it was.
     void presetImageBuffer(size_t size);
 
@@ -50,7 +54,7 @@ private:
     ChipInformation chip_;
     std::array<uint32_t, 2> chipSizes_{};
     std::vector<uint8_t> byteVector_;
-    std::vector<uint8_t> imageBuffer_;
+    std::unique_ptr<ImageBuffer> imageBuffer_;
     std::string imageError_;
 };
 
