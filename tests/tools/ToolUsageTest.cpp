@@ -30,6 +30,10 @@ TEST(ToolHelp, EveryToolPrintsItsUsageOnStandardOutput)
         EXPECT_TRUE(run.output.starts_with("Usage: " + name) || run.output.starts_with("usage: " + name)) << run.output;
         EXPECT_EQ(run.errors, "");
     }
+    // Help after a command word too, where an option parser would take it for an unknown option.
+    const auto start = runProgram(ZELSIM_PATH, {"start", "--help"});
+    EXPECT_EQ(start.exitCode, 0);
+    EXPECT_TRUE(start.output.starts_with("usage: zelsim start")) << start.output;
 }
 
 struct Misuse {
