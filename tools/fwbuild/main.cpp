@@ -67,10 +67,10 @@ bool takeRequest(Arguments& args, BuildRequest& request) {
     return mcu && fpga;
 }
 
-std::optional<zel::image::Format> takeFormat(Arguments& args, bool& given) {
+// --format: nullopt when absent or malformed (that problem is noted).
+std::optional<zel::image::Format> takeFormat(Arguments& args) {
     std::string name;
-    given = args.take("--format", name);
-    if (!given) return std::nullopt;
+    if (!args.take("--format", name)) return std::nullopt;
     if (name == "raw") return zel::image::Format::Binary;
     if (name == "hex") return zel::image::Format::IntelHex;
     if (name == "s19") return zel::image::Format::SRecord;
@@ -101,17 +101,16 @@ int folder(Arguments& args) {
 int container(Arguments& args) {
     BuildRequest request;
     const bool versions = takeRequest(args, request);
-    bool formatGiven = false;
-    auto format = takeFormat(args, formatGiven);
+    const auto format = takeFormat(args);
     if (auto problem = args.problem({"COMMAND", "FILE"})) return usageError(*problem);
     if (!versions) return usageError("container needs --mcu MAJOR.MINOR and --fpga MAJOR.MINOR");
     const std::string file = args.rest()[1];
-    if (!formatGiven) format = zel::image::formatFromName(std::filesystem::path(file));
-    if (*format != zel::image::formatFromName(std::filesystem::path(file)))
+    const auto byName = zel::image::formatFromName(std::filesystem::path(file));
+    if (format && *format != byName)
         std::fprintf(stderr, "zelfwbuild: note: the firmware update chooses the reader by the extension of %s\n",
                      file.c_str());
     std::string report;
-    return finish(writeContainer(request, file, *format, report), report);
+    return finish(writeContainer(request, file, format.value_or(byName), report), report);
 }
 
 }  // namespace
