@@ -24,7 +24,7 @@ struct ChipRow {
 // does one beyond 16 MiB, whose top cannot be reached otherwise.
 bool canAddressFourBytes(uint32_t size, bool fixedAddressMode);
 
-// Whether `pattern` is part of `name`, ASCII letters compared without regard to case.
+// Whether `name` contains `pattern`, ASCII letters compared without regard to case.
 bool nameContains(std::string_view name, std::string_view pattern);
 
 // "512 KiB", "16 MiB": the largest unit that divides the size, else bytes.

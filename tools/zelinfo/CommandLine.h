@@ -13,7 +13,7 @@ enum class Job { Report, Help, Chips, Apply, Supply, Share };
 
 struct Command {
     Job job = Job::Report;
-    std::string chipPattern;  // Chips: part of the name; empty lists every chip
+    std::string chipPattern;  // Chips: what the names must contain; empty lists every chip
     ApplyRequest apply;       // Apply; Supply uses its device
     std::string volts;        // Supply: "3.3", "2.5" or "1.8"
     ShareCommand share = ShareCommand::Pause;
