@@ -21,7 +21,7 @@ for program in bench_download zelsim; do
     [ -x "$bin/$program" ] || { echo "no $bin/$program: configure with -DZEL_BUILD_BENCH=ON and build it" >&2; exit 1; }
 done
 
-simdir=$(mktemp -d /tmp/zel-download-bench.XXXXXX)
+simdir=$(mktemp -d "${TMPDIR:-/tmp}/zel-download-bench.XXXXXX")
 stop_sim() {
     "$bin/zelsim" --dir "$simdir" stop >/dev/null 2>&1 || true
     rm -rf "$simdir"

@@ -2,7 +2,7 @@
 # folder (stopped and removed on exit), gives it a 16 MiB chip identity and 3.3 V so that its
 # target bus answers, and exports ZELMOR_SIM. Needs $bin (the folder with zelsim and zelinfo);
 # sets $simdir and the sim function.
-simdir=$(mktemp -d /tmp/zelmor-bench.XXXXXX)
+simdir=$(mktemp -d "${TMPDIR:-/tmp}/zelmor-bench.XXXXXX")
 trap '"$bin/zelsim" --dir "$simdir" stop >/dev/null 2>&1 || true; rm -rf "$simdir"' EXIT
 sim() { "$bin/zelsim" --dir "$simdir" "$@"; }
 sim start --dir "$simdir" --device gen=1 >/dev/null

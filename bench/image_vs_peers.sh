@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Times our image readers against objcopy and srec_cat on the same files: a 16 MiB-data Intel
 # HEX file (16-byte records, ~47 MB of text) and a 4 MiB-data S-record file (S3, 32-byte
-# records), both in /dev/shm so that the disk stays out of the picture. Every tool converts the
+# records), both in $TMPDIR, else /dev/shm so that the disk stays out of the picture. Every tool converts the
 # file to raw binary; each is run once to warm up and then RUNS times (default 7). Prints the
 # medians of wall and CPU (user + system) time, the ratio of each peer's median to ours, and the
 # resident-memory growth of one load measured in a separate process.
@@ -25,7 +25,7 @@ for tool in objcopy srec_cat; do
     command -v "$tool" >/dev/null || { echo "$tool is missing (packages binutils, srecord)" >&2; exit 1; }
 done
 
-work=$(mktemp -d /dev/shm/zel-image-bench.XXXXXX)
+work=$(mktemp -d "${TMPDIR:-/dev/shm}/zel-image-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
 echo "generating test files in $work ..."

@@ -26,7 +26,7 @@ for program in zelcmd zelsim; do
 done
 [ -f "$bin/config/ZelmorPro/$chip.cfg" ] || { echo "no $bin/config/ZelmorPro/$chip.cfg: build zel_catalogue_configs" >&2; exit 1; }
 
-work=$(mktemp -d /tmp/zelcmd-download-bench.XXXXXX)
+work=$(mktemp -d "${TMPDIR:-/tmp}/zelcmd-download-bench.XXXXXX")
 simdir=""
 cleanup() {
     if [ -n "$simdir" ]; then "$bin/zelsim" --dir "$simdir" stop >/dev/null 2>&1 || true; fi

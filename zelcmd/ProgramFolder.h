@@ -1,13 +1,11 @@
-// The program folder (chip configurations, firmware): the running executable's folder when it
-// holds config/, else <executable folder>/../share/zelmor (an installed tool).
+// zelcmd finds its data by the rule every program shares (fileio/ProgramFolder.h).
 #pragma once
 
-#include <filesystem>
+#include "fileio/ProgramFolder.h"
 
 namespace zel::cmd {
 
-std::filesystem::path programFolder();
-// The same rule for a given executable folder.
-std::filesystem::path programFolderFor(const std::filesystem::path& executableFolder);
+using fileio::programFolder;
+using fileio::programFolderFor;
 
 }  // namespace zel::cmd

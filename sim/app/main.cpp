@@ -72,11 +72,13 @@ int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     std::filesystem::path dir;
     size_t i = 0;
-    for (; i < args.size(); ++i) {
-        if (args[i] == "--help" || args[i] == "-h") {
+    // Help wins wherever it stands, `zelsim start --help` included.
+    for (const auto& arg : args)
+        if (arg == "--help" || arg == "-h") {
             printUsage(std::cout);
             return 0;
         }
+    for (; i < args.size(); ++i) {
         if (args[i] == "--version") {
             std::cout << "zelsim " << ZEL_VERSION << "\n";
             return 0;

@@ -4,6 +4,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -100,9 +101,19 @@ int build(const Arguments& arguments, const Catalogue& catalogue) {
     return 0;
 }
 
+bool asksForHelp(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (std::string_view(argv[i]) == "--help" || std::string_view(argv[i]) == "-h") return true;
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (asksForHelp(argc, argv)) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
     auto arguments = parseArguments(argc, argv);
     if (!arguments) {
         std::fputs(kUsage, stderr);

@@ -3,12 +3,11 @@
 #include "FirmwareBuild.h"
 #include "ToolArguments.h"
 
-#include <charconv>
-#include <filesystem>
 #include <cstdio>
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace {
 
@@ -35,32 +34,47 @@ bool parseSize(std::string_view text, uint32_t& value) {
     return true;
 }
 
-int usage() {
-    std::fputs(kUsageText, stderr);
-    return kUsage;
+int help() {
+    std::fputs(kUsageText, stdout);
+    return kDone;
 }
 
-// The options both commands share; false on a malformed or missing one.
-bool takeRequest(Arguments& args, BuildRequest& request) {
-    std::string mcu, fpga, size;
-    if (!args.take("--mcu", mcu) || !args.take("--fpga", fpga)) return false;
-    auto mcuVersion = parseVersion(mcu);
-    auto fpgaVersion = parseVersion(fpga);
-    if (!mcuVersion || !fpgaVersion) return false;
-    request.mcu = *mcuVersion;
-    request.fpga = *fpgaVersion;
-    if (args.take("--fpga-size", size) && !parseSize(size, request.fpgaSize)) return false;
-    if (args.take("--mcu-size", size) && !parseSize(size, request.mcuSize)) return false;
-    request.allowOversize = args.takeFlag("--allow-oversize");
+int usageError(const std::string& problem) { return zel::tools::usageError("zelfwbuild", problem, kUsage); }
+
+// A MAJOR.MINOR option: whether it is there (a malformed one is noted).
+bool takeVersion(Arguments& args, const char* option, zel::firmware::Version& version) {
+    std::string text;
+    if (!args.take(option, text)) return false;
+    if (auto parsed = parseVersion(text)) version = *parsed;
+    else args.refuse(std::string(option) + " takes MAJOR.MINOR (each 0..255), not " + text);
     return true;
 }
 
-std::optional<zel::image::Format> takeFormat(Arguments& args, const std::string& file) {
+void takeSize(Arguments& args, const char* option, uint32_t& size) {
+    std::string text;
+    if (args.take(option, text) && !parseSize(text, size))
+        args.refuse(std::string(option) + " takes a size in bytes, not " + text);
+}
+
+// The options both commands share: false when --mcu or --fpga is missing (a malformed option is
+// noted).
+bool takeRequest(Arguments& args, BuildRequest& request) {
+    const bool mcu = takeVersion(args, "--mcu", request.mcu);
+    const bool fpga = takeVersion(args, "--fpga", request.fpga);
+    takeSize(args, "--fpga-size", request.fpgaSize);
+    takeSize(args, "--mcu-size", request.mcuSize);
+    request.allowOversize = args.takeFlag("--allow-oversize");
+    return mcu && fpga;
+}
+
+// --format: nullopt when absent or malformed (that problem is noted).
+std::optional<zel::image::Format> takeFormat(Arguments& args) {
     std::string name;
-    if (!args.take("--format", name)) return zel::image::formatFromName(std::filesystem::path(file));
+    if (!args.take("--format", name)) return std::nullopt;
     if (name == "raw") return zel::image::Format::Binary;
     if (name == "hex") return zel::image::Format::IntelHex;
     if (name == "s19") return zel::image::Format::SRecord;
+    args.refuse("--format takes raw, hex or s19, not " + name);
     return std::nullopt;
 }
 
@@ -72,10 +86,12 @@ int finish(int status, const std::string& report) {
 
 int folder(Arguments& args) {
     BuildRequest request;
+    const bool versions = takeRequest(args, request);
     std::string names = "12";
-    if (!takeRequest(args, request)) return usage();
-    args.take("--names", names);
-    if ((names != "12" && names != "fpga-mcu") || args.rest().size() != 2) return usage();
+    if (args.take("--names", names) && names != "12" && names != "fpga-mcu")
+        args.refuse("--names takes 12 or fpga-mcu, not " + names);
+    if (auto problem = args.problem({"COMMAND", "DIR"})) return usageError(*problem);
+    if (!versions) return usageError("folder needs --mcu MAJOR.MINOR and --fpga MAJOR.MINOR");
     std::string report;
     const int status = writeFolder(request, args.rest()[1], names == "12" ? FolderNames::Numbered : FolderNames::Named,
                                    report);
@@ -84,25 +100,27 @@ int folder(Arguments& args) {
 
 int container(Arguments& args) {
     BuildRequest request;
-    if (!takeRequest(args, request)) return usage();
-    if (args.rest().size() < 2) return usage();
-    const auto format = takeFormat(args, args.rest()[1]);
-    if (!format || args.rest().size() != 2) return usage();
+    const bool versions = takeRequest(args, request);
+    const auto format = takeFormat(args);
+    if (auto problem = args.problem({"COMMAND", "FILE"})) return usageError(*problem);
+    if (!versions) return usageError("container needs --mcu MAJOR.MINOR and --fpga MAJOR.MINOR");
     const std::string file = args.rest()[1];
-    if (*format != zel::image::formatFromName(std::filesystem::path(file)))
+    const auto byName = zel::image::formatFromName(std::filesystem::path(file));
+    if (format && *format != byName)
         std::fprintf(stderr, "zelfwbuild: note: the firmware update chooses the reader by the extension of %s\n",
                      file.c_str());
     std::string report;
-    return finish(writeContainer(request, file, *format, report), report);
+    return finish(writeContainer(request, file, format.value_or(byName), report), report);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     Arguments args(argc, argv);
-    if (args.rest().empty() || args.takeFlag("--help")) return usage();
+    if (args.takeFlag("--help") || args.takeFlag("-h")) return help();
+    if (args.rest().empty()) return usageError("missing COMMAND (folder or container)");
     const std::string command = args.rest()[0];
     if (command == "folder") return folder(args);
     if (command == "container") return container(args);
-    return usage();
+    return usageError("expected a command (folder or container), not " + command);
 }

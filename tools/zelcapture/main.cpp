@@ -1,9 +1,5 @@
 // zelcapture: captures the current emulator's SPI trace (and, with --terminal, its hyper
-// terminal) through the API for a while, then says what arrived:
-//   zelcapture [--seconds S] [--opcodes K] [--reset] [--terminal] [--terminal-opcode OP] [--check-stream]
-// --reset empties the emulator's trace store first; --terminal-opcode sets the op-code the
-// target uses for the terminal (register 0x82). It keeps reading until a read brings nothing new after S seconds. Exit status 0; 1 when a
-// transfer failed or --check-stream found a gap; 2 on a usage error.
+// terminal) through the API for a while, then says what arrived (kUsage below says how).
 #include "../ToolArguments.h"
 #include "TraceTally.h"
 #include "zelapi.h"
@@ -20,6 +16,16 @@ using Clock = std::chrono::steady_clock;
 constexpr uint32_t kBufferSize = 0x8000000;  // 128 MiB, reused as a ring
 constexpr uint32_t kReadRoom = 0x10000;
 constexpr auto kQuiet = std::chrono::milliseconds(500);
+
+constexpr const char* kUsage =
+    "Usage: zelcapture [--seconds S] [--opcodes K] [--reset] [--terminal] [--terminal-opcode OP] [--check-stream]\n"
+    "Reads the current emulator's SPI trace through the API for S seconds (default 2) and until a\n"
+    "read brings nothing new, then prints the records captured and the first K (default 8) opcodes.\n"
+    "--reset empties the emulator's trace store first. --terminal also reads the hyper terminal and\n"
+    "prints its messages; --terminal-opcode sets the op-code the target uses for it. --check-stream\n"
+    "checks the sequence and read numbers of sim/scripts/stream.zts for gaps.\n"
+    "Set ZELMOR_SIM to a simulator folder to capture from a simulated emulator.\n"
+    "Exit status: 0 done, 1 a transfer failed or the stream has gaps, 2 usage.\n";
 
 // The terminal messages in `bytes` (40 44 36 47, type, length, payload): text as text, the rest
 // as hex, one line each.
@@ -46,20 +52,20 @@ void printMessages(const std::vector<uint8_t>& bytes) {
 
 int main(int argc, char** argv) {
     zel::tools::Arguments args(argc, argv);
+    if (args.takeFlag("--help") || args.takeFlag("-h")) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
     uint64_t seconds = 2, opcodes = 8;
-    bool bad = false;
-    args.takeNumber("--seconds", 86400, seconds, bad);
-    args.takeNumber("--opcodes", 1000, opcodes, bad);
+    args.takeNumber("--seconds", 0, 86400, seconds);
+    args.takeNumber("--opcodes", 0, 1000, opcodes);
     const bool terminal = args.takeFlag("--terminal");
     const bool checkStream = args.takeFlag("--check-stream");
     const bool reset = args.takeFlag("--reset");
     uint64_t terminalOpcode = 0;
-    const bool setOpcode = args.takeNumber("--terminal-opcode", 0xFF, terminalOpcode, bad);
-    if (bad || !args.rest().empty()) {
-        std::fprintf(stderr, "usage: zelcapture [--seconds S] [--opcodes K] [--reset] [--terminal] "
-                             "[--terminal-opcode OP] [--check-stream]\n");
-        return 2;
-    }
+    const bool setOpcode = args.takeNumber("--terminal-opcode", 0, 0xFF, terminalOpcode);
+    if (auto problem = args.problem({}))
+        return zel::tools::usageError("zelcapture", *problem, 2);
     CliInitialZelmorProDLL();
     if (reset)
         CliResetLogCounter();

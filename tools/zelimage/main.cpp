@@ -4,12 +4,8 @@
 #include "ImageCommands.h"
 #include "ToolArguments.h"
 
-#include <charconv>
 #include <cstdio>
-#include <cstring>
 #include <string>
-#include <string_view>
-#include <vector>
 
 namespace {
 
@@ -28,21 +24,26 @@ constexpr const char* kUsage =
 
 using zel::tools::Arguments;
 
-int usage()
+int help()
 {
-    std::fputs(kUsage, stderr);
-    return zel::tool::kUsage;
+    std::fputs(kUsage, stdout);
+    return zel::tool::kDone;
+}
+
+int usageError(const std::string& problem)
+{
+    return zel::tools::usageError("zelimage", problem, zel::tool::kUsage);
 }
 
 int make(Arguments& args)
 {
     uint64_t size = 0, seed = 1;
-    bool bad = false;
-    if (!args.takeNumber("--size", 0xFFFFFFFF, size, bad))
-        return usage();
-    args.takeNumber("--seed", 0xFFFFFFFF, seed, bad);
-    if (bad || args.rest().size() != 2)
-        return usage();
+    const bool haveSize = args.takeNumber("--size", 0, 0xFFFFFFFF, size);
+    args.takeNumber("--seed", 0, 0xFFFFFFFF, seed);
+    if (auto problem = args.problem({"COMMAND", "FILE"}))
+        return usageError(*problem);
+    if (!haveSize)
+        return usageError("make needs --size N");
     return zel::tool::makeImage(args.rest()[1], static_cast<uint32_t>(size), static_cast<uint32_t>(seed));
 }
 
@@ -53,15 +54,18 @@ int download(Arguments& args, bool writeFirst)
     job.verify = !args.takeFlag("--no-verify");
     std::string chip;
     uint64_t device = 0, target = 1, address = 0, fill = 0;
-    bool bad = false;
-    if (!args.take("--chip", chip) || !args.takeNumber("--device", 127, device, bad))
-        return usage();
-    args.takeNumber("--target", 2, target, bad);
-    args.takeNumber("--address", 0x7FFFFFFF, address, bad);
-    if (args.takeNumber("--fill", 0xFF, fill, bad))
+    const bool haveChip = args.take("--chip", chip);
+    const bool haveDevice = args.takeNumber("--device", 0, 127, device);
+    args.takeNumber("--target", 1, 2, target);
+    args.takeNumber("--address", 0, 0x7FFFFFFF, address);
+    if (args.takeNumber("--fill", 0, 0xFF, fill))
         job.fillValue = static_cast<uint8_t>(fill);
-    if (bad || target == 0 || args.rest().size() != 2 || (!writeFirst && (job.fillValue || !job.verify)))
-        return usage();
+    if (auto problem = args.problem({"COMMAND", "FILE"}))
+        return usageError(*problem);
+    if (!haveChip || !haveDevice)
+        return usageError(args.rest()[0] + " needs --chip CFG and --device N");
+    if (!writeFirst && (job.fillValue || !job.verify))
+        return usageError("verify takes neither --fill nor --no-verify");
     job.image = args.rest()[1];
     job.chipConfig = chip;
     job.device = static_cast<int>(device);
@@ -70,21 +74,30 @@ int download(Arguments& args, bool writeFirst)
     return zel::tool::runDownload(job);
 }
 
+int describe(Arguments& args)
+{
+    if (auto problem = args.problem({"COMMAND", "FILE"}))
+        return usageError(*problem);
+    return zel::tool::describeImage(args.rest()[1]);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     Arguments args(argc, argv);
-    if (args.rest().empty() || args.takeFlag("--help"))
-        return usage();
+    if (args.takeFlag("--help") || args.takeFlag("-h"))
+        return help();
+    if (args.rest().empty())
+        return usageError("missing COMMAND (make, sum, download or verify)");
     const std::string command = args.rest()[0];
     if (command == "make")
         return make(args);
-    if (command == "sum" && args.rest().size() == 2)
-        return zel::tool::describeImage(args.rest()[1]);
+    if (command == "sum")
+        return describe(args);
     if (command == "download")
         return download(args, true);
     if (command == "verify")
         return download(args, false);
-    return usage();
+    return usageError("expected a command (make, sum, download or verify), not " + command);
 }

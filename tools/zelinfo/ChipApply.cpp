@@ -6,20 +6,10 @@
 #include "zelapi.h"
 
 #include <array>
-#include <charconv>
 #include <cstdio>
 
 namespace zel::info {
 namespace {
-
-std::optional<int> parseNumber(const std::string& word)
-{
-    int value = 0;
-    auto [end, err] = std::from_chars(word.data(), word.data() + word.size(), value);
-    if (word.empty() || err != std::errc() || end != word.data() + word.size())
-        return std::nullopt;
-    return value;
-}
 
 void printError(const std::string& text)
 {
@@ -27,47 +17,6 @@ void printError(const std::string& text)
 }
 
 }  // namespace
-
-std::optional<ApplyRequest> parseApplyRequest(const std::vector<std::string>& words, std::string& error)
-{
-    ApplyRequest request;
-    bool haveConfig = false;
-    bool haveDevice = false;
-    for (size_t i = 0; i < words.size(); i += 2) {
-        const std::string& option = words[i];
-        if (i + 1 >= words.size()) {
-            error = option + " needs a value";
-            return std::nullopt;
-        }
-        const std::string& value = words[i + 1];
-        if (option == "--apply") {
-            request.configPath = value;
-            haveConfig = true;
-        } else if (option == "--device") {
-            auto number = parseNumber(value);
-            if (!number || *number < 0 || *number > 127) {
-                error = "--device takes a device index 0..127, not " + value;
-                return std::nullopt;
-            }
-            request.device = *number;
-            haveDevice = true;
-        } else if (option == "--target") {
-            if (value != "1" && value != "2") {
-                error = "--target takes 1 or 2, not " + value;
-                return std::nullopt;
-            }
-            request.target = value == "2" ? 2 : 1;
-        } else {
-            error = "unknown option " + option;
-            return std::nullopt;
-        }
-    }
-    if (!haveConfig || !haveDevice) {
-        error = "--apply CFG and --device N go together";
-        return std::nullopt;
-    }
-    return request;
-}
 
 std::string describeAppliedChip(const ApplyRequest& request, const AppliedChip& chip)
 {

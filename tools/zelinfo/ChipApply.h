@@ -4,9 +4,7 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
-#include <vector>
 
 namespace zel::info {
 
@@ -15,10 +13,6 @@ struct ApplyRequest {
     int device = 0;          // device index, as the API counts
     int target = 1;          // 1 or 2
 };
-
-// The request from the words after the program name; nullopt with `error` set when they do not
-// form one. Recognises --apply CFG, --device N, --target 1|2 in any order.
-std::optional<ApplyRequest> parseApplyRequest(const std::vector<std::string>& words, std::string& error);
 
 // What the API reported about the applied chip.
 struct AppliedChip {

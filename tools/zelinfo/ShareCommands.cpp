@@ -83,17 +83,6 @@ int serve()
 
 }  // namespace
 
-std::optional<ShareCommand> parseShareCommand(std::string_view option)
-{
-    if (option == "--pause")
-        return ShareCommand::Pause;
-    if (option == "--regain")
-        return ShareCommand::Regain;
-    if (option == "--serve")
-        return ShareCommand::Serve;
-    return std::nullopt;
-}
-
 std::string describeShareResult(int result)
 {
     switch (result) {

@@ -3,16 +3,11 @@
 // trying the channel out without the desktop program.
 #pragma once
 
-#include <optional>
 #include <string>
-#include <string_view>
 
 namespace zel::info {
 
 enum class ShareCommand { Pause, Regain, Serve };
-
-// The command an option names; nullopt for any other word.
-std::optional<ShareCommand> parseShareCommand(std::string_view option);
 
 // What a result of CliPauseZelmorPro or CliRegainZelmorPro means.
 std::string describeShareResult(int result);

@@ -1,30 +1,34 @@
 // zelinfo: opens the emulator API, prints the emulators it sees, or applies a chip
-// configuration to one of them, and closes the API again.
+// configuration to one of them, and closes the API again. --chips lists the chip catalogue
+// without the API.
 #include "ChipApply.h"
+#include "ChipCatalogue.h"
+#include "CommandLine.h"
 #include "DeviceReport.h"
 #include "ShareCommands.h"
+#include "ToolArguments.h"
 #include "WatchCommand.h"
+#include "fileio/ProgramFolder.h"
 #include "zelapi.h"
 
-#include <algorithm>
 #include <array>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <optional>
 #include <string>
-#include <vector>
 
 namespace {
 
 constexpr const char* kUsage =
     "Usage: zelinfo\n"
+    "       zelinfo --chips [PATTERN]\n"
     "       zelinfo --apply CFG --device N [--target 1|2]\n"
     "       zelinfo --supply 3.3|2.5|1.8 --device N\n"
     "       zelinfo --pause | --regain | --serve\n"
     "       zelinfo --watch\n"
     "Prints the number of opened emulators, the current device index and, per emulator, whether\n"
     "it is opened, its firmware and hardware versions, product name and serial number.\n"
+    "With --chips, lists the chips of the catalogue beside the program (config/ZelmorPro/*.cfg):\n"
+    "name (what zelcmd --set takes), maker, size, supply, 4-byte addressing, SFDP table; PATTERN\n"
+    "keeps the chips whose name contains it, without regard to case. Needs no emulator.\n"
     "With --apply, makes target 1 (default) or 2 of device N (0-based) impersonate the chip of the\n"
     "chip-configuration file CFG, sets the chip's option registers and prints the chip.\n"
     "With --supply, switches the target supply of device N (0-based).\n"
@@ -71,38 +75,25 @@ void report()
 }
 
 // --supply V --device N: the target supply through the API's voltage calls.
-struct SupplyRequest {
-    void (*setVoltage)(int) = nullptr;
-    int device = -1;
-};
+using VoltageSetter = void (*)(int);
 
-std::optional<SupplyRequest> parseSupplyRequest(int argc, char** argv)
+VoltageSetter voltageSetter(const std::string& volts)
 {
-    if (argc != 5 || std::strcmp(argv[1], "--supply") != 0 || std::strcmp(argv[3], "--device") != 0)
-        return std::nullopt;
-    SupplyRequest request;
-    const std::string volts = argv[2];
-    if (volts == "3.3")
-        request.setVoltage = CliSetVccTo33V;
-    else if (volts == "2.5")
-        request.setVoltage = CliSetVccTo25V;
-    else if (volts == "1.8")
-        request.setVoltage = CliSetVccTo18V;
-    char* end = nullptr;
-    request.device = static_cast<int>(std::strtol(argv[4], &end, 10));
-    if (!request.setVoltage || end == argv[4] || *end != '\0' || request.device < 0)
-        return std::nullopt;
-    return request;
+    if (volts == "2.5")
+        return CliSetVccTo25V;
+    if (volts == "1.8")
+        return CliSetVccTo18V;
+    return CliSetVccTo33V;
 }
 
-int setSupply(const SupplyRequest& request, const char* volts)
+int setSupply(int device, const std::string& volts)
 {
-    if (CliIsZelmorProUSBOpened(request.device) != 1) {
-        std::fprintf(stderr, "zelinfo: device %d is not opened\n", request.device);
+    if (CliIsZelmorProUSBOpened(device) != 1) {
+        std::fprintf(stderr, "zelinfo: device %d is not opened\n", device);
         return 1;
     }
-    request.setVoltage(request.device);
-    std::printf("device %d: target supply set to %s V\n", request.device, volts);
+    voltageSetter(volts)(device);
+    std::printf("device %d: target supply set to %s V\n", device, volts.c_str());
     return 0;
 }
 
@@ -110,32 +101,27 @@ int setSupply(const SupplyRequest& request, const char* volts)
 
 int main(int argc, char** argv)
 {
-    std::optional<zel::info::ApplyRequest> apply;
-    const auto supply = parseSupplyRequest(argc, argv);
-    const auto share = argc == 2 ? zel::info::parseShareCommand(argv[1]) : std::nullopt;
-    const bool watch = argc == 2 && std::strcmp(argv[1], "--watch") == 0;
-    if (argc > 1 && !supply && !share && !watch) {
-        const bool help = std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0;
-        std::string error;
-        if (!help)
-            apply = zel::info::parseApplyRequest(std::vector<std::string>(argv + 1, argv + argc), error);
-        if (!apply) {
-            if (!error.empty())
-                std::fputs(("zelinfo: " + error + "\n").c_str(), stderr);
-            std::fputs(kUsage, help ? stdout : stderr);
-            return help ? 0 : 2;
-        }
+    std::string problem;
+    const auto command = zel::info::parseCommandLine(argc, argv, problem);
+    if (!command)
+        return zel::tools::usageError("zelinfo", problem, 2);
+    using zel::info::Job;
+    if (command->job == Job::Help) {
+        std::fputs(kUsage, stdout);
+        return 0;
     }
+    if (command->job == Job::Chips)
+        return zel::info::listChips(zel::fileio::programFolder(), command->chipPattern);
     CliInitialZelmorProDLL();
     int status = 0;
-    if (watch)
+    if (command->job == Job::Watch)
         status = zel::info::runWatch();
-    else if (share)
-        status = zel::info::runShareCommand(*share);
-    else if (supply)
-        status = setSupply(*supply, argv[2]);
-    else if (apply)
-        status = zel::info::applyChipConfig(*apply);
+    else if (command->job == Job::Share)
+        status = zel::info::runShareCommand(command->share);
+    else if (command->job == Job::Supply)
+        status = setSupply(command->apply.device, command->volts);
+    else if (command->job == Job::Apply)
+        status = zel::info::applyChipConfig(command->apply);
     else
         report();
     std::fflush(stdout);

@@ -1,8 +1,8 @@
-#include "ProgramFolder.h"
+#include "fileio/ProgramFolder.h"
 
 #include <system_error>
 
-namespace zel::cmd {
+namespace zel::fileio {
 
 std::filesystem::path programFolderFor(const std::filesystem::path& executableFolder) {
     std::error_code error;
@@ -17,4 +17,4 @@ std::filesystem::path programFolder() {
     return programFolderFor(executable.parent_path());
 }
 
-}  // namespace zel::cmd
+}  // namespace zel::fileio

@@ -1,0 +1,26 @@
+// zelinfo's command line: which one of its jobs to run, and with what.
+#pragma once
+
+#include "ChipApply.h"
+#include "ShareCommands.h"
+
+#include <optional>
+#include <string>
+
+namespace zel::info {
+
+enum class Job { Report, Help, Chips, Apply, Supply, Share, Watch };
+
+struct Command {
+    Job job = Job::Report;
+    std::string chipPattern;  // Chips: what the names must contain; empty lists every chip
+    ApplyRequest apply;       // Apply; Supply uses its device
+    std::string volts;        // Supply: "3.3", "2.5" or "1.8"
+    ShareCommand share = ShareCommand::Pause;
+};
+
+// The command the words after the program name ask for; nullopt with `problem` set to one
+// sentence naming the faulty argument when they ask for none.
+std::optional<Command> parseCommandLine(int argc, char** argv, std::string& problem);
+
+}  // namespace zel::info
