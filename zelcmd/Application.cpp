@@ -27,6 +27,10 @@ int parseAndDispatch(const std::vector<std::string>& arguments, Platform& platfo
             platform.console.out(helpText());
             return kExitOk;
         }
+        if (context->options().version) {
+            platform.console.out("zelcmd " ZEL_VERSION "\n");
+            return kExitOk;
+        }
         return dispatch(*context);
     } catch (const std::exception& error) {
         platform.console.err(std::string("error: ") + error.what() + "\n");

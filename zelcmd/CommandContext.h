@@ -59,6 +59,8 @@ public:
     // The devices an operation runs on: the --device one, or every device in index order.
     std::vector<int> selectedDevices() const;
     bool singleDevice() const { return options_.device.has_value(); }
+    // --serial resolved: from here on the run works as with --device number.
+    void chooseDevice(unsigned number) { options_.device = number; }
 
     // Address bit 31 selects the second emulated chip (--target 2).
     std::uint32_t withTargetBit(std::uint32_t address) const;

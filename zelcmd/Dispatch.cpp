@@ -8,6 +8,7 @@
 
 #include "CommandContext.h"
 #include "Messages.h"
+#include "SerialSelection.h"
 #include "commands/Commands.h"
 
 namespace zel::cmd {
@@ -58,6 +59,26 @@ void refuseNumber(const char* option, unsigned value) {
     throw error;
 }
 
+void refuseSerial(const std::string& value, const std::string& why) {
+    boost::program_options::invalid_option_value error(value + " (" + why + ")");
+    error.set_option_name("serial");
+    error.set_prefix(boost::program_options::command_line_style::allow_long);
+    throw error;
+}
+
+// --serial S becomes --device k for the emulator reporting that serial number.
+void resolveSerial(CommandContext& context) {
+    const auto& typed = context.options().serial;
+    if (!typed) return;
+    if (context.options().device) throw boost::program_options::error("--serial and --device do not go together");
+    const auto serial = session::parseSerial(*typed);
+    if (!serial) refuseSerial(*typed, "not a serial number");
+    auto& api = context.api();
+    const auto found = session::findBySerial(*serial, context.deviceCount(), [&api](int index) { return api.serialNumber(index); });
+    if (!found) refuseSerial(*typed, found.problem().detail);
+    context.chooseDevice(static_cast<unsigned>(*found + 1));
+}
+
 void checkDeviceNumbers(const CommandContext& context) {
     const auto& options = context.options();
     const auto count = static_cast<unsigned>(context.deviceCount());
@@ -79,6 +100,7 @@ int dispatch(CommandContext& context) {
         context.explain(-1);
         return kExitOk;
     }
+    resolveSerial(context);
     checkDeviceNumbers(context);
     bootFromEmulator(context);
     for (const auto& step : kSteps) {

@@ -78,6 +78,15 @@ po::options_description miscellaneousOptions() {
     return group;
 }
 
+// Accepted but not listed by --help; the man page documents them.
+po::options_description hiddenOptions() {
+    po::options_description group("Hidden options");
+    group.add_options()
+        ("version", "print the version and exit")
+        ("serial", po::value<std::string>(), "the emulator with this serial number, as --device picks one by position");
+    return group;
+}
+
 po::options_description optionTable() {
     po::options_description all(kLineWidth);
     all.add(basicSwitches()).add(optionalSwitches()).add(miscellaneousOptions());
@@ -116,6 +125,8 @@ Options toOptions(const po::variables_map& map) {
     options.reset = optionalValue<unsigned>(map, "reset");
     options.noisy = map.count("noisy") > 0;
     options.enter4ByteMode = optionalValue<unsigned>(map, "enter-4byte-mode");
+    options.version = map.count("version") > 0;
+    options.serial = optionalValue<std::string>(map, "serial");
     return options;
 }
 
@@ -126,7 +137,9 @@ Options parseOptions(const std::vector<std::string>& arguments) {
     argv.reserve(arguments.size());
     for (const auto& argument : arguments) argv.push_back(argument.c_str());
     po::variables_map map;
-    po::store(po::parse_command_line(static_cast<int>(argv.size()), argv.data(), optionTable()), map);
+    po::options_description accepted;
+    accepted.add(optionTable()).add(hiddenOptions());
+    po::store(po::parse_command_line(static_cast<int>(argv.size()), argv.data(), accepted), map);
     po::notify(map);
     return toOptions(map);
 }

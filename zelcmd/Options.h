@@ -41,6 +41,10 @@ struct Options {
     bool noisy = false;
     std::optional<unsigned> enter4ByteMode;
 
+    // Hidden (in the man page, not in the help listing, whose text is fixed)
+    bool version = false;
+    std::optional<std::string> serial;  // pick the emulator by serial number instead of --device
+
     bool targetTwo() const { return target == 2; }
 };
 

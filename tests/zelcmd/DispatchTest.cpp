@@ -119,6 +119,11 @@ TEST_F(Dispatch, UnsupportedChipFailsWith3) {
         EXPECT_EQ(r.out, "Error: the chip is not supported now ...\n") << describe(r);
         EXPECT_FALSE(simRunning(*sim_, 0));
     }
+    // A near miss is answered with the catalogue's closest names, on stderr only.
+    auto r = zelcmd({"--set", "w25q16jx"});
+    EXPECT_EQ(r.status, 3) << describe(r);
+    EXPECT_EQ(r.out, "Error: the chip is not supported now ...\n") << describe(r);
+    EXPECT_EQ(r.err.rfind("  Reason: no chip configuration is named w25q16jx; closest: W25Q16JV", 0), 0u) << describe(r);
 }
 
 TEST_F(Dispatch, BlankAndChecksums) {

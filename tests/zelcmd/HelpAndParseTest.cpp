@@ -160,6 +160,15 @@ TEST_F(HelpAndParse, RejectedCommandLinesEndWith99AndTheLibraryText) {
     EXPECT_EQ(table.errorLine({"--bogus"}), "error: unrecognised option '--bogus'\n");
 }
 
+TEST_F(HelpAndParse, VersionIsHiddenFromTheFixedHelpListing) {
+    auto r = zelcmd({"--version"});
+    EXPECT_EQ(r.status, 0) << describe(r);
+    EXPECT_EQ(r.out, "zelcmd " ZEL_VERSION "\n");
+    const auto help = zelcmd({"--help"}).out;
+    EXPECT_EQ(help.find("--version"), std::string::npos);
+    EXPECT_EQ(help.find("--serial"), std::string::npos);
+}
+
 TEST_F(HelpAndParse, NoDeviceConnected) {
     // Any command without an emulator: the message once, status 0; stderr says why (nothing is
     // served in the ZELMOR_SIM folder), stdout stays exactly as scripts expect.

@@ -86,5 +86,40 @@ TEST_F(MultiDevice, ListDeviceId) {
     EXPECT_EQ(r.out, "The command can't be executed\nEmulator is in Emulation mode now.\n") << describe(r);
 }
 
+
+// --serial picks the emulator by its serial number wherever enumeration puts it: the same
+// command reaches the same emulator in either order, as --device would by position.
+TEST(SerialSelection, PicksTheSameEmulatorInEitherOrder) {
+    for (const auto& devices : {std::vector<std::string>{"gen=1,serial=1111", "gen=1,serial=204711"},
+                                std::vector<std::string>{"gen=1,serial=204711", "gen=1,serial=1111"}}) {
+        struct Run : ZelcmdTest {
+            void TestBody() override {}
+            using ZelcmdTest::startSim;
+            using ZelcmdTest::zelcmd;
+            using ZelcmdTest::sim_;
+        } world;
+        world.startSim(devices);
+        const int position = devices[0].find("204711") != std::string::npos ? 0 : 1;
+        for (const char* typed : {"ZL204711", "(zl204711)", "204711"}) {
+            auto r = world.zelcmd({"--serial", typed, "--start"});
+            ASSERT_TRUE(r.exited()) << describe(r);
+            EXPECT_EQ(r.status, 0) << typed << describe(r);
+            EXPECT_EQ(r.out.rfind(header(position + 1, 204711), 0), 0u) << typed << describe(r);
+            EXPECT_TRUE(simRunning(*world.sim_, position));
+            EXPECT_FALSE(simRunning(*world.sim_, 1 - position)) << "the other emulator is left alone";
+            EXPECT_EQ(world.zelcmd({"--serial", typed, "--stop"}).status, 0);
+        }
+        // A serial nobody reports, or --serial with --device, is an option error: nothing runs.
+        for (const auto& args : {std::vector<std::string>{"--serial", "999", "--start"},
+                                 std::vector<std::string>{"--serial", "1111", "--device", "1", "--start"}}) {
+            auto r = world.zelcmd(args);
+            EXPECT_EQ(r.status, 99) << describe(r);
+            EXPECT_EQ(r.out, "") << describe(r);
+            EXPECT_EQ(r.err.rfind("error: ", 0), 0u) << describe(r);
+            EXPECT_FALSE(simRunning(*world.sim_, 0) || simRunning(*world.sim_, 1));
+        }
+    }
+}
+
 }  // namespace
 }  // namespace zel::test

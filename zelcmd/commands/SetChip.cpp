@@ -6,6 +6,7 @@
 #include "chipcfg/ConfigFolder.h"
 #include "commands/Commands.h"
 #include "commands/FpgaSwitch.h"
+#include "ChipSuggestions.h"
 #include "settings/SettingsKeys.h"
 #include "text/TextCodec.h"
 
@@ -19,6 +20,17 @@ constexpr std::string_view kVccSettingError = "Error: VCC setting error! Please 
 constexpr std::string_view kVoltageMismatch =
     "Error : The voltage requirement of the selected chip is not suitable for current version firmware.\n"
     "Please update the correct firmware or Please contact Varnik Inc. for geting the firmware.";
+
+// On stderr: the catalogue names closest to an unknown chip name, when there are any.
+void suggestChipNames(CommandContext& context, bool firstGeneration) {
+    const auto line = firstGeneration ? chipcfg::ProductLine::EarlierModel : chipcfg::ProductLine::ZelmorPro;
+    const auto& typed = *context.options().set;
+    const auto names = session::closestChipNames(chipcfg::configFolder(context.programFolder(), line), typed);
+    if (names.empty()) return;
+    std::string list;
+    for (const auto& name : names) list += (list.empty() ? "" : ", ") + name;
+    context.console().err("  Reason: no chip configuration is named " + typed + "; closest: " + list + "\n");
+}
 
 enum class VoltageAnswer { Matches, Switched, SwitchFailed, Declined, Other };
 
@@ -147,6 +159,7 @@ bool selectChip(CommandContext& context, int index, bool mayAsk) {
     const auto cfgFile = configFileFor(context, firstGeneration);
     if (!cfgFile) {
         context.console().line(kNotSupported);
+        suggestChipNames(context, firstGeneration);
         return false;
     }
     const auto chip = api.configFileInfo(*cfgFile);
