@@ -5,6 +5,7 @@
 
 #include <boost/program_options/errors.hpp>
 
+#include "ApiSession.h"
 #include "CommandContext.h"
 #include "Dispatch.h"
 #include "platform/DesktopNoticeClient.h"
@@ -55,11 +56,13 @@ int updateSettings(Platform& platform, CommandContext& context, int status) {
 }
 
 int runWithApi(const std::vector<std::string>& arguments, Platform& platform) {
-    platform.api.open();
-    const int deviceCount = platform.api.deviceCount();
     std::optional<CommandContext> context;
-    int status = parseAndDispatch(arguments, platform, deviceCount, context);
-    platform.api.close();
+    int status = kExitUsage;
+    {
+        // The emulators are released before the settings document is written.
+        session::ApiSession session(platform.api);
+        status = parseAndDispatch(arguments, platform, platform.api.deviceCount(), context);
+    }
     if (context) status = updateSettings(platform, *context, status);
     return status;
 }

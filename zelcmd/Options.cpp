@@ -78,13 +78,25 @@ po::options_description miscellaneousOptions() {
     return group;
 }
 
-// Accepted but not listed by --help; the man page documents them.
-po::options_description hiddenOptions() {
-    po::options_description group("Hidden options");
-    group.add_options()
-        ("version", "print the version and exit")
-        ("serial", po::value<std::string>(), "the emulator with this serial number, as --device picks one by position");
-    return group;
+// The options --help does not list (the man page does). They are taken out by their full names
+// before the table sees the command line, so that they never make an abbreviation that the table
+// resolves today ambiguous (--ver is --verify, --s is ambiguous among the table's options only).
+std::vector<std::string> takeHiddenOptions(const std::vector<std::string>& arguments, Options& options) {
+    std::vector<std::string> rest;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const auto& argument = arguments[i];
+        if (i > 0 && argument == "--version") {
+            options.version = true;
+        } else if (i > 0 && argument.rfind("--serial=", 0) == 0) {
+            options.serial = argument.substr(9);
+        } else if (i > 0 && argument == "--serial") {
+            if (i + 1 >= arguments.size()) throw po::error("the required argument for option '--serial' is missing");
+            options.serial = arguments[++i];
+        } else {
+            rest.push_back(argument);
+        }
+    }
+    return rest;
 }
 
 po::options_description optionTable() {
@@ -125,23 +137,24 @@ Options toOptions(const po::variables_map& map) {
     options.reset = optionalValue<unsigned>(map, "reset");
     options.noisy = map.count("noisy") > 0;
     options.enter4ByteMode = optionalValue<unsigned>(map, "enter-4byte-mode");
-    options.version = map.count("version") > 0;
-    options.serial = optionalValue<std::string>(map, "serial");
     return options;
 }
 
 }  // namespace
 
 Options parseOptions(const std::vector<std::string>& arguments) {
+    Options hidden;
+    const auto rest = takeHiddenOptions(arguments, hidden);
     std::vector<const char*> argv;
-    argv.reserve(arguments.size());
-    for (const auto& argument : arguments) argv.push_back(argument.c_str());
+    argv.reserve(rest.size());
+    for (const auto& argument : rest) argv.push_back(argument.c_str());
     po::variables_map map;
-    po::options_description accepted;
-    accepted.add(optionTable()).add(hiddenOptions());
-    po::store(po::parse_command_line(static_cast<int>(argv.size()), argv.data(), accepted), map);
+    po::store(po::parse_command_line(static_cast<int>(argv.size()), argv.data(), optionTable()), map);
     po::notify(map);
-    return toOptions(map);
+    auto options = toOptions(map);
+    options.version = hidden.version;
+    options.serial = hidden.serial;
+    return options;
 }
 
 std::string helpText() {

@@ -4,6 +4,7 @@
 
 #include "CQueue.h"
 #include "ImageBuffer.h"
+#include "device/DeviceFacts.h"
 
 #include <array>
 #include <cstddef>
@@ -28,8 +29,8 @@ struct ChipInformation {
 
 class CProject : public CQueue {
 public:
-    static constexpr size_t kStandardBufferSize = 0x4000000;  // 64 MiB
-    static constexpr size_t kLargeBufferSize = 0x10000000;    // 256 MiB, for G2 chips
+    static constexpr size_t kStandardBufferSize = device::kStandardBufferSize;  // 64 MiB
+    static constexpr size_t kLargeBufferSize = device::kLargeBufferSize;  // 256 MiB, for G2 chips
 
     CProject() = default;
 

@@ -1,4 +1,5 @@
 #include "ChipConfigOperations.h"
+#include "device/DeviceFacts.h"
 
 #include "ZelmorProDll.h"
 #include "chipcfg/ChipConfigFile.h"
@@ -14,7 +15,7 @@ namespace zel::api {
 namespace {
 
 // The most emulation memory one target has; a chip size beyond it is not worth reserving.
-constexpr size_t kMaxReservedBytes = 0x10000000;
+constexpr size_t kMaxReservedBytes = zel::device::kLargeBufferSize;
 
 std::filesystem::path pathOf(const wchar_t* path) { return text::widePath(std::wstring(path)); }
 

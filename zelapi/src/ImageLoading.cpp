@@ -2,6 +2,7 @@
 
 #include "HostBuffer.h"
 #include "Log.h"
+#include "device/DeviceFacts.h"
 #include "image/Checksum.h"
 #include "image/ImageFormat.h"
 #include "image/ImageReader.h"
@@ -18,8 +19,8 @@
 namespace zel::api {
 namespace {
 
-constexpr uint64_t kStandardLimit = 0x4000000;
-constexpr uint64_t kLargeLimit = 0x10000000;
+constexpr uint64_t kStandardLimit = zel::device::kStandardBufferSize;
+constexpr uint64_t kLargeLimit = zel::device::kLargeBufferSize;
 
 std::string displayName(const wchar_t* path)
 {
