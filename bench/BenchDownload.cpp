@@ -1,7 +1,9 @@
 // Download throughput through the API against the simulator named by ZELMOR_SIM (device 0 must
 // be an emulator of the current design): a keep-content aligned download of a whole 256 MiB chip
 // from the in-process buffer and from a host buffer, beside the same bytes sent as one raw frame
-// and bulk write on the transport, and a fill-rule download of a 16 MiB image to the same chip.
+// and bulk write on the transport, the aligned download again with a progress callback installed
+// (the transfer then goes as commands of at most 4 MiB), and a fill-rule download of a 16 MiB
+// image to the same chip.
 // Runs alternate between the cases (the raw link and the API taking turns to go first) and the
 // raw link sends the very bytes of the API's buffer, so drift and memory placement fall on both;
 // the first download touches the simulator's memory and is not counted. Prints one table.
@@ -11,6 +13,7 @@
 #include "zelapi.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -104,6 +107,14 @@ void openApi()
         fail("the API finds no emulator");
 }
 
+// What a front end's progress sink costs at least: a call per report, nothing cancelled.
+std::atomic<uint64_t> progressReports{0};
+int countReport(void*, int, int, uint64_t, uint64_t)
+{
+    progressReports.fetch_add(1, std::memory_order_relaxed);
+    return 0;
+}
+
 uint8_t download(bool keep, uint32_t length)
 {
     uint8_t result = 0xEE;
@@ -152,6 +163,8 @@ int main(int argc, char** argv)
     RawLink raw(folder);
     Row api{"API keep-content, aligned", kChipSize, {}};
     Row apiHost{"API keep-content, host buffer", kChipSize, {}};
+    Row withProgress{"API keep-content, progress", kChipSize, {}};
+    std::vector<double> progressRatios;  // with the callback over without, per run
     Row fill{"API fill rule, 16 MiB image", kChipSize, {}};
     std::vector<double> ratios;  // API over raw, per run: drift of the machine cancels out
     const std::span<const uint8_t> sameBytes(buffer, kChipSize);
@@ -175,6 +188,13 @@ int main(int argc, char** argv)
             rawRun();
         }
         ratios.push_back(api.times.back() / raw.times.back());
+        CliSetProgressCallback(&countReport, nullptr);
+        withProgress.times.push_back(secondsOf([] {
+            if (download(true, kChipSize) != 1)
+                fail("API download with progress failed");
+        }));
+        CliSetProgressCallback(nullptr, nullptr);
+        progressRatios.push_back(withProgress.times.back() / api.times.back());
         apiHost.times.push_back(secondsOf([&] {
             uint8_t result = 0xEE;
             CliDownloadDLLBufferToZelmorPro_ptr(&host, true, 0xFF, 0, kChipSize, 0, false, &result, true, 0);
@@ -207,6 +227,7 @@ int main(int argc, char** argv)
     print("raw link (frame + bulk write)", kChipSize, raw.times);
     print(api.name, api.bytes, api.times);
     print(apiHost.name, apiHost.bytes, apiHost.times);
+    print(withProgress.name, withProgress.bytes, withProgress.times);
     print(fill.name, fill.bytes, fill.times);
     const double overhead = (best(api.times) / rawBest - 1) * 100;
     const double rawRate = kChipSize / rawBest / 1e9;
@@ -214,6 +235,11 @@ int main(int argc, char** argv)
                 overhead <= 5 ? "ok" : "OVER");
     std::printf("  median of the runs' ratios: %+.1f %%; median times: %+.1f %%\n", (median(ratios) - 1) * 100,
                 (median(api.times) / rawMedian - 1) * 100);
+    const double progressCost = (median(progressRatios) - 1) * 100;
+    std::printf("progress callback over none, median of the runs' ratios: %+.2f %% (limit 1 %%): %s; best runs: "
+                "%+.2f %%; %.1f reports per download\n",
+                progressCost, progressCost < 1 ? "ok" : "OVER", (best(withProgress.times) / best(api.times) - 1) * 100,
+                static_cast<double>(progressReports.load()) / runs);
     std::printf("raw link, best run: %.2f GB/s (at least 1 GB/s): %s\n", rawRate, rawRate >= 1 ? "ok" : "UNDER");
     std::printf("verify of the last download: %s\n", verified == 1 ? "pass" : "FAIL");
 

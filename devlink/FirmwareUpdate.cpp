@@ -28,25 +28,32 @@ void removeEncrypFile() {
 
 std::filesystem::path encrypFilePath() { return settings::userSettingsFolder() / "Encryp.bin"; }
 
-bool FirmwareUpdate::run(const std::filesystem::path& source) {
+// Every page the update writes and reads back: both padded images and the boot marker page.
+uint64_t updateTraffic(const FirmwareImages& images) {
+    return 2 * (paddedImageSize(images.fpga.size()) + paddedImageSize(images.mcu.size()) + kFlashPageSize);
+}
+
+UpdateOutcome FirmwareUpdate::run(const std::filesystem::path& source) {
     auto version = queryFirmwareVersion(channel_);
-    if (!version) return false;
+    if (!version) return UpdateOutcome::Failed;
     auto loaded = loadSource(*version, source);
     const auto* images = std::get_if<FirmwareImages>(&loaded);
-    if (images == nullptr) return false;
+    if (images == nullptr) return UpdateOutcome::Failed;
+    // The last moment a stop leaves the old firmware whole: nothing has been sent to the flash.
+    if (progress_.stopAsked(updateTraffic(*images))) return UpdateOutcome::Stopped;
 
     OnBoardFlashCommands flash(channel_);
     flash.prepareForWrite();
-    if (!isKnownFlashId(flash.readJedecId())) return false;
+    if (!isKnownFlashId(flash.readJedecId())) return UpdateOutcome::Failed;
 
     const bool written = eraseAndWrite(*images);
     removeEncrypFile();
-    return written;
+    return written ? UpdateOutcome::Updated : UpdateOutcome::Failed;
 }
 
 bool FirmwareUpdate::eraseAndWrite(const FirmwareImages& images) {
-    if (eraseOnBoardFlash(channel_) != EraseOutcome::Erased) return false;
-    FlashWriter writer(channel_);
+    if (eraseOnBoardFlash(channel_, &progress_) != EraseOutcome::Erased) return false;
+    FlashWriter writer(channel_, &progress_);
     touchJedecId();
     const bool fpgaWritten = writer.writeImage(kFpgaImageAddress, images.fpga);
     // The MCU image is written even after the FPGA image failed; the boot marker is not.
@@ -65,7 +72,7 @@ long firmwareUpdateCommand(CommandContext& context) {
     if (widePath == nullptr) return 0;
     // The caller's string is copied before anything is sent; the library keeps no pointer to it.
     const std::filesystem::path source = text::widePath(std::wstring(widePath));
-    return FirmwareUpdate(context.channel).run(source) ? 1 : 0;
+    return FirmwareUpdate(context.channel).run(source) == UpdateOutcome::Updated ? 1 : 0;
 }
 
 }  // namespace zel::devlink

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "CommandChannel.h"
+#include "FirmwareProgress.h"
 
 #include <filesystem>
 
@@ -16,20 +17,28 @@ struct FirmwareImages;
 // update that passed the flash ID check.
 std::filesystem::path encrypFilePath();
 
+enum class UpdateOutcome {
+    Updated,  // both images written and verified, the boot marker read back
+    Failed,
+    Stopped,  // the progress function asked to stop before the flash was touched
+};
+
 class FirmwareUpdate {
 public:
-    explicit FirmwareUpdate(CommandChannel channel) : channel_(channel) {}
+    explicit FirmwareUpdate(CommandChannel channel, FirmwareProgress progress = {nullptr, nullptr})
+        : channel_(channel), progress_(progress) {}
 
-    // `source`: a firmware folder on first-generation hardware, a container file on G2. True
-    // when both images were written and verified and the boot marker read back. Refusals
-    // (version unreadable, bad source, unknown flash) happen before the flash is touched.
-    bool run(const std::filesystem::path& source);
+    // `source`: a firmware folder on first-generation hardware, a container file on G2.
+    // Refusals (version unreadable, bad source, unknown flash) and a stop happen before the
+    // flash is touched.
+    UpdateOutcome run(const std::filesystem::path& source);
 
 private:
     bool eraseAndWrite(const FirmwareImages& images);
     void touchJedecId();
 
     CommandChannel channel_;
+    FirmwareProgress progress_;
 };
 
 }  // namespace zel::devlink

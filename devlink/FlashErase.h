@@ -4,6 +4,7 @@
 #pragma once
 
 #include "CommandChannel.h"
+#include "FirmwareProgress.h"
 
 #include <chrono>
 #include <cstdint>
@@ -24,6 +25,7 @@ enum class EraseOutcome {
 // Reads the firmware version, then erases by the method that firmware supports. The chip
 // erase is followed by the fixed wait (scaled by the device's time scale) and at most 101
 // status reads without delay; a status that never turns non-zero does not fail the erase.
-EraseOutcome eraseOnBoardFlash(CommandChannel channel);
+// `progress` (may be null) hears a tick after every sector and through the chip-erase wait.
+EraseOutcome eraseOnBoardFlash(CommandChannel channel, FirmwareProgress* progress = nullptr);
 
 }  // namespace zel::devlink

@@ -30,6 +30,7 @@ bool FlashWriter::writePages(uint32_t base, std::span<const uint8_t> padded) {
     for (size_t offset = 0; offset < padded.size(); offset += kFlashPageSize) {
         auto page = padded.subspan(offset).first<kFlashPageSize>();
         if (!flash.writePage(base + static_cast<uint32_t>(offset), page)) return false;
+        pageDone();
     }
     return true;
 }
@@ -39,8 +40,13 @@ bool FlashWriter::readPages(uint32_t base, std::span<uint8_t> into) {
     for (size_t offset = 0; offset < into.size(); offset += kFlashPageSize) {
         auto page = into.subspan(offset).first<kFlashPageSize>();
         if (!flash.readPage(base + static_cast<uint32_t>(offset), page)) return false;
+        pageDone();
     }
     return true;
+}
+
+void FlashWriter::pageDone() {
+    if (progress_ != nullptr) progress_->advance(kFlashPageSize);
 }
 
 bool FlashWriter::writeBootMarker() {
@@ -48,8 +54,10 @@ bool FlashWriter::writeBootMarker() {
     std::ranges::copy(kBootMarker, page.begin());
     OnBoardFlashCommands flash(channel_);
     if (!flash.writePage(kBootMarkerAddress, page)) return false;
+    pageDone();
     std::array<uint8_t, kFlashPageSize> readBack{};
     if (!flash.readPage(kBootMarkerAddress, readBack)) return false;
+    pageDone();
     return std::ranges::equal(kBootMarker, std::span(readBack).first<kBootMarker.size()>());
 }
 

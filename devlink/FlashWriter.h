@@ -3,6 +3,7 @@
 #pragma once
 
 #include "CommandChannel.h"
+#include "FirmwareProgress.h"
 
 #include <array>
 #include <cstdint>
@@ -24,7 +25,9 @@ std::vector<uint8_t> paddedImage(std::span<const uint8_t> image);
 
 class FlashWriter {
 public:
-    explicit FlashWriter(CommandChannel channel) : channel_(channel) {}
+    // Every page written or read counts towards `progress` (may be null).
+    explicit FlashWriter(CommandChannel channel, FirmwareProgress* progress = nullptr)
+        : channel_(channel), progress_(progress) {}
 
     // Writes every page of the padded image from `base`, then reads every page back and
     // compares the image's bytes. Fails for an empty image (nothing sent), at the first page
@@ -38,8 +41,10 @@ public:
 private:
     bool writePages(uint32_t base, std::span<const uint8_t> padded);
     bool readPages(uint32_t base, std::span<uint8_t> into);
+    void pageDone();
 
     CommandChannel channel_;
+    FirmwareProgress* progress_;
 };
 
 }  // namespace zel::devlink

@@ -79,6 +79,15 @@ ZEL_EXPORT unsigned char GetZelmorProHWVersion(int index);
 ZEL_EXPORT unsigned int GetZelmorProSerialNumber(int index);
 
 // --- Firmware and FPGA maintenance, identity writes ---
+// Progress of a firmware update: done and total count the bytes of every on-board flash page
+// written and read back. Non-zero asks the update to stop; it stops only at the first report
+// (done == 0), before the flash is touched: once the erase has begun only the finished update
+// leaves firmware the device can boot, so a later answer is not followed.
+typedef int (*ZelmorProProgress)(void* context, uint64_t done, uint64_t total);
+// The firmware update of SendCommandToZelmorPro(ZELMOR_CMD_FIRMWARE_UPDATE, path, 0, 0, index),
+// reporting to `progress` (null: none) at least every 50 ms once the flash is being erased:
+// 1 updated, 0 failed or not initialised, 2 stopped at the first report (nothing was erased).
+ZEL_EXPORT int UpdateZelmorProFirmware(const wchar_t* path, ZelmorProProgress progress, void* context, int index);
 // Erases the 64 KiB on-board flash sector holding address (its low 24 bits).
 ZEL_EXPORT void SectorEraseZelmorProOnBoardFlash(int address, int index);
 // Loads the FPGA from the bitstream stored at this on-board flash address. 1 when the frame

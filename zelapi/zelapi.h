@@ -206,11 +206,35 @@ ZEL_EXPORT const std::vector<uint8_t>* CliReadFromZelmorProvector(uint32_t dwAdr
                                                                  bool isZelmorProG2, size_t USBIndex);
 
 // Which device transfers failed in the last download, verify or read-back export called on this
-// thread: ZEL_DEVICE_READ_FAILED and/or ZEL_DEVICE_WRITE_FAILED; 0 when none did (a result of 0
-// then means a difference, or a buffer that cannot hold the range).
+// thread: ZEL_DEVICE_READ_FAILED and/or ZEL_DEVICE_WRITE_FAILED, and ZEL_TRANSFER_CANCELLED when
+// the progress callback stopped it (also the only bit a firmware update notes); 0 when none did
+// (a result of 0 then means a difference, or a buffer that cannot hold the range).
 #define ZEL_DEVICE_READ_FAILED 1
 #define ZEL_DEVICE_WRITE_FAILED 2
+#define ZEL_TRANSFER_CANCELLED 4
 ZEL_EXPORT int CliGetLastTransferFailure();
+
+// ---- Progress and cancel ------------------------------------------------------------------------
+// Download, verify, read-back (the vector read too, which blank check and checksums use) and the
+// firmware update report their progress to one callback per process. `index` is the device index,
+// done and total count bytes (a firmware update counts every page written and read back). The
+// first call of an operation has done == 0, the last done == total; in between a call comes at
+// least every 4 MiB or 100 ms. While a callback is installed, long memory transfers go to the
+// device as commands of at most 4 MiB each, so that they can stop between two of them.
+#define ZEL_OP_DOWNLOAD 1
+#define ZEL_OP_VERIFY 2
+#define ZEL_OP_READ 3      /* read-back, vector read: also what blank check and checksums use */
+#define ZEL_OP_FIRMWARE 4
+/* Return non-zero to cancel the operation at its next block boundary. Called on the thread
+   doing the work (zelcmd runs one worker per device: the callback must be thread-safe). */
+typedef int (*ZelProgressCallback)(void* context, int operation, int index, uint64_t done, uint64_t total);
+// Installs the callback (null removes it). When this returns, the callback it replaced is not
+// running and is never called again. The callback must not call this itself. A cancelled
+// operation gives its failure result and ZEL_TRANSFER_CANCELLED; the device stays usable. A
+// firmware update stops only before the on-board flash is touched: once erasing has begun, the
+// old firmware is gone and only the finished update leaves a bootable device, so a cancel
+// answered later is not followed and the update completes. Works also when not initialised.
+ZEL_EXPORT void CliSetProgressCallback(ZelProgressCallback callback, void* context); /* per process; null removes */
 
 // ---- Emulation control and pins -------------------------------------------------------------
 // Pin settings are register writes; a read-modify-write writes nothing when its read failed.

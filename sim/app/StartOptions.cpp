@@ -78,6 +78,7 @@ SimOptions parseStartOptions(const std::vector<std::string>& arguments) {
         else if (arg == "--time-scale") options.timeScale = parseScale(value());
         else if (arg == "--log-limit") options.logLimit = parseCount(arg, value());
         else if (arg == "--erase-ms") options.chipEraseTime = std::chrono::milliseconds(parseCount(arg, value()));
+        else if (arg == "--speed") options.linkSpeed = parseDeviceProfile("speed=" + value()).linkSpeed.value_or(0);
         else if (arg == "--serprog-base") options.serprogBase = parsePort(arg, value());
         else if (arg == "--device") {
             SerprogSetting serprog;

@@ -20,11 +20,13 @@ using namespace zel::sim;
 
 void printUsage(std::ostream& out) {
     out << "usage: zelsim start --dir DIR [--foreground] [--time-scale F] [--strict] [--log-limit N]\n"
-           "                    [--erase-ms MS] [--serprog-base PORT] --device KEYS [--device KEYS ...]\n"
+           "                    [--erase-ms MS] [--speed MBPS] [--serprog-base PORT]\n"
+           "                    --device KEYS [--device KEYS ...]\n"
            "       zelsim [--dir DIR] COMMAND ARGS...   (DIR defaults to $ZELMOR_SIM)\n"
            "\n"
            "KEYS: comma-separated key=value: gen=1|2, pid=0x1235|0x1234, serial=N, hw=N,\n"
            "      fw=0xHHHHHHHH, flashid=0xHHHHHH, name=TEXT, blank=1, erase=MS,\n"
+           "      speed=MBPS (bulk transfers paced to MBPS x 10^6 bytes/s; 0: as fast as possible),\n"
            "      serprog=PORT (0: any free port), serprog-slot=0|1\n"
            "\n"
            "Commands (N = device number in start order; numbers decimal or 0x hex):\n"

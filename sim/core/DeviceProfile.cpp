@@ -20,6 +20,16 @@ uint64_t parseNumber(std::string_view key, std::string_view text, int base, uint
     return value;
 }
 
+// A link rate in MB/s: a plain decimal number, 0 (unpaced) up to 100000.
+double parseRate(std::string_view key, std::string_view text) {
+    double value = -1;
+    auto [end, err] = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
+    if (text.empty() || err != std::errc() || end != text.data() + text.size() || !(value >= 0) || value > 100000)
+        throw std::invalid_argument("bad value for " + std::string(key) + ": " + std::string(text) +
+                                    " (megabytes per second, 0 for as fast as possible)");
+    return value;
+}
+
 void applyDefaults(DeviceProfile& profile, bool haveFirmware, bool haveSerial, bool haveName) {
     const bool g2 = profile.generation == 2;
     if (!haveFirmware) profile.firmware = g2 ? 0x0305025F : 0x021E025F;
@@ -67,6 +77,8 @@ DeviceProfile parseDeviceProfile(std::string_view text) {
         } else if (key == "blank") {
             profile.blankIdentity = parseNumber(key, value, 10, 1) == 1;
             haveIdentity = true;
+        } else if (key == "speed") {
+            profile.linkSpeed = parseRate(key, value);
         } else if (key == "erase") {
             profile.eraseTime = std::chrono::milliseconds(parseNumber(key, value, 10, 3'600'000));
         } else {

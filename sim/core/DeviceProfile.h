@@ -27,6 +27,9 @@ struct DeviceProfile {
     bool identityGiven = false;
     // Duration of a whole-flash erase before time scaling; unset: the simulator's default.
     std::optional<std::chrono::milliseconds> eraseTime;
+    // Bulk transfer rate of the USB link in megabytes (10^6 bytes) per second, 0 as fast as
+    // possible; unset: the simulator's default (`--speed`).
+    std::optional<double> linkSpeed;
 
     bool legacy() const { return productId == kLegacyPid; }
 };

@@ -133,13 +133,17 @@ bool DeviceConnection::bulkOut(const Header& request) {
         log.out(request.endpoint, data.recorder(), TransferStatus::Stall);
         return reply(Status::Stall);
     }
-    std::lock_guard model(slot_.modelMutex());
-    auto status = slot_.model().bulkOut(request.endpoint, data);
-    data.skip(data.remaining());
-    if (data.failed()) status = TransferStatus::Bad;
-    log.out(request.endpoint, data.recorder(), status);
-    slot_.findings().publish();
+    TransferStatus status;
+    {
+        std::lock_guard model(slot_.modelMutex());
+        status = slot_.model().bulkOut(request.endpoint, data);
+        data.skip(data.remaining());
+        if (data.failed()) status = TransferStatus::Bad;
+        log.out(request.endpoint, data.recorder(), status);
+        slot_.findings().publish();
+    }
     if (data.failed()) return false;
+    slot_.pacer().pace(data.size(), received_);
     return reply(wireStatus(status), status == TransferStatus::Ok ? data.size() : 0);
 }
 
@@ -158,7 +162,7 @@ bool DeviceConnection::bulkIn(const Header& request) {
         return reply(Status::Stall);
     case DeviceSlot::Gate::Proceed: break;
     }
-    std::lock_guard model(slot_.modelMutex());
+    std::unique_lock model(slot_.modelMutex());
     InData data;
     auto status = slot_.model().bulkIn(request.endpoint, request.length, data);
     if (status != TransferStatus::Ok) data = InData{};
@@ -166,7 +170,16 @@ bool DeviceConnection::bulkIn(const Header& request) {
     for (auto piece : data.parts()) recorder.add(piece);
     log.in(request.endpoint, request.length, recorder, status);
     slot_.findings().publish();
-    return reply(wireStatus(status), data.size(), data.parts());
+    if (!slot_.pacer().paced()) return reply(wireStatus(status), data.size(), data.parts());
+    // The reply borrows the model's memory; on a paced link it is copied, so that the model
+    // is not locked while the link takes its time.
+    std::vector<uint8_t> copy;
+    copy.reserve(data.size());
+    for (auto piece : data.parts()) copy.insert(copy.end(), piece.begin(), piece.end());
+    model.unlock();
+    slot_.pacer().pace(copy.size(), received_);
+    const std::span<const uint8_t> pieces[] = {copy};
+    return reply(wireStatus(status), copy.size(), pieces);
 }
 
 bool DeviceConnection::control(const Header& request) {

@@ -29,7 +29,8 @@ DeviceSlot::DeviceSlot(int index, const DeviceProfile& profile, const SimOptions
       socketPath_(options.dir / (name_ + ".usb")),
       profile_(profile),
       log_(options.logLimit),
-      findings_(options.strict, log_, options.logLimit) {
+      findings_(options.strict, log_, options.logLimit),
+      pacer_(profile.linkSpeed.value_or(options.linkSpeed)) {
     char flashName[32];
     std::snprintf(flashName, sizeof flashName, "%s-%04x.flash", name_.c_str(), profile.productId);
     DeviceEnvironment environment{findings_, SimTime(options.timeScale), options.dir / flashName,

@@ -4,6 +4,7 @@
 
 #include "core/SimDevice.h"
 #include "core/TransferLog.h"
+#include "server/LinkPacer.h"
 #include "server/SimOptions.h"
 #include "server/StrictFindings.h"
 
@@ -41,6 +42,7 @@ public:
     const UsbDescriptors& descriptors() const { return model_->descriptors(); }
     TransferLog& log() { return log_; }
     StrictFindings& findings() { return findings_; }
+    LinkPacer& pacer() { return pacer_; }
 
     // Sessions. Every connection remembers the plug generation it was accepted in; after an
     // unplug it may do nothing more.
@@ -96,6 +98,7 @@ private:
     DeviceProfile profile_;
     TransferLog log_;
     StrictFindings findings_;
+    LinkPacer pacer_;
     std::mutex modelMutex_;
     std::unique_ptr<SimDevice> model_;
 

@@ -20,6 +20,8 @@ struct SimOptions {
     size_t logLimit = 100000;
     // A whole-flash erase lasts this long (before time scaling) unless a device says otherwise.
     std::chrono::milliseconds chipEraseTime{15000};
+    // Bulk transfer rate in MB/s of every device that names no `speed=`; 0 as fast as possible.
+    double linkSpeed = 0;
     std::vector<DeviceProfile> devices;
     // Per device, in the same order: the serprog endpoint of its target bus.
     std::vector<SerprogSetting> serprog;

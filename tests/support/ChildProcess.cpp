@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <pty.h>
 #include <stdexcept>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -29,6 +30,12 @@ public:
     int read() const { return fds_[0]; }
     int write() const { return fds_[1]; }
     void closeRead() { closeOne(fds_[0]); }
+    void adopt(int read, int write) {
+        closeRead();
+        closeWrite();
+        fds_[0] = read;
+        fds_[1] = write;
+    }
     void closeWrite() { closeOne(fds_[1]); }
 
 private:
@@ -96,6 +103,15 @@ ChildResult runChild(const ChildSpec& spec) {
     // A child that ends without reading its input must not end the test with SIGPIPE.
     ::signal(SIGPIPE, SIG_IGN);
     Pipe input, output, error;
+    if (spec.errorOnTerminal) {
+        // The terminal's master end takes the place of the pipe's read end.
+        int master = -1, slave = -1;
+        if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0)
+            throw std::runtime_error(std::string("openpty: ") + std::strerror(errno));
+        ::fcntl(master, F_SETFD, FD_CLOEXEC);
+        ::fcntl(slave, F_SETFD, FD_CLOEXEC);
+        error.adopt(master, slave);
+    }
     const int devNull = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
     if (devNull < 0) throw std::runtime_error("cannot open /dev/null");
     const int childIn = spec.input.kind == ChildInput::Kind::DevNull ? devNull : input.read();

@@ -28,6 +28,8 @@ struct ChildSpec {
     std::filesystem::path workingDirectory;  // empty: the caller's
     ChildInput input;
     std::chrono::milliseconds timeout{120'000};
+    // Standard error is a pseudo-terminal (isatty holds); what the child writes there is `err`.
+    bool errorOnTerminal = false;
 };
 
 struct ChildResult {

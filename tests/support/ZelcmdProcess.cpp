@@ -76,7 +76,17 @@ ChildResult ZelcmdProcess::run(const std::vector<std::string>& args, ChildInput 
     spec.workingDirectory = workDir();
     spec.input = std::move(input);
     spec.timeout = timeout;
+    spec.errorOnTerminal = errorOnTerminal_;
     return runChild(spec);
+}
+
+std::vector<std::string> ZelcmdProcess::commandLine(const std::vector<std::string>& args) const {
+    std::vector<std::string> line = {"/usr/bin/env", "-i", "-C", workDir().string()};
+    const auto entries = environment();
+    line.insert(line.end(), entries.begin(), entries.end());
+    line.push_back(program_.string());
+    line.insert(line.end(), args.begin(), args.end());
+    return line;
 }
 
 std::filesystem::path ZelcmdProcess::zelcmdPath() { return ZELCMD_PATH; }

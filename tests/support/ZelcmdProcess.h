@@ -46,6 +46,11 @@ public:
 
     // Extra or changed environment entries (empty value: removed).
     void setEnvironment(const std::string& name, const std::string& value) { extra_[name] = value; }
+    // Runs give zelcmd a pseudo-terminal as standard error (ChildSpec::errorOnTerminal).
+    void setErrorOnTerminal(bool on) { errorOnTerminal_ = on; }
+    // The run of `args` as one command line (env with the private world, then zelcmd), for
+    // runners of its own such as BackgroundChild.
+    std::vector<std::string> commandLine(const std::vector<std::string>& args) const;
 
     static std::filesystem::path zelcmdPath();  // build/bin/zelcmd (compile definition)
 
@@ -55,6 +60,7 @@ private:
     std::filesystem::path root_;
     std::filesystem::path program_ = zelcmdPath();
     std::map<std::string, std::string> extra_;
+    bool errorOnTerminal_ = false;
 };
 
 }  // namespace zel::test

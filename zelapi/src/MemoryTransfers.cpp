@@ -2,7 +2,9 @@
 
 #include "DeviceMemory.h"
 #include "Log.h"
+#include "OperationProgress.h"
 #include "WorkBuffer.h"
+#include "zelapi.h"
 
 #include <algorithm>
 #include <cstring>
@@ -50,6 +52,17 @@ bool rewriteBlocks(const DeviceMemory& memory, const ImageSource& source, uint64
     return memory.write(blocks.start, bytes);
 }
 
+// Every byte a download moves, the blocks it reads first included.
+uint64_t downloadTraffic(const DownloadRequest& request, uint64_t offset, uint64_t count, uint64_t chipSize)
+{
+    if (!request.keepContent)
+        return chipSize;
+    const BlockSpan blocks = blocksOf(offset, count, chipSize);
+    const uint64_t head = blocks.readHead ? std::min<uint64_t>(kBlockSize, blocks.length()) : 0;
+    const uint64_t tail = blocks.readTail ? blocks.end - blocks.lastBlock : 0;
+    return blocks.length() + head + tail;
+}
+
 bool keepContent(const DeviceMemory& memory, const ImageSource& source, const DownloadRequest& request,
                  uint64_t offset, uint64_t count, uint64_t chipSize)
 {
@@ -87,7 +100,11 @@ TransferResult download(const ImageSource& source, const DownloadRequest& reques
         return range.result;
     if (!source.holds(request.sourceOffset, range.count))
         return TransferResult::Failed;
-    const DeviceMemory memory(request.device, target.targetBit);
+    OperationProgress progress(ZEL_OP_DOWNLOAD, request.device,
+                               downloadTraffic(request, target.offset, range.count, chipSize));
+    if (!progress.proceed())
+        return TransferResult::Failed;
+    const DeviceMemory memory(request.device, target.targetBit, &progress);
     const bool written = request.keepContent
                              ? keepContent(memory, source, request, target.offset, range.count, chipSize)
                              : fillChip(memory, source, request, target.offset, range.count, chipSize);
@@ -112,7 +129,10 @@ TransferResult verify(const ImageSource& source, const VerifyRequest& request, u
     const uint64_t readEnd = std::min(roundUp(stop, kBlockSize), chipSize);
     const uint64_t chunk = std::min(std::max<uint64_t>(request.readChunk, 1), readEnd - readStart);
 
-    const DeviceMemory memory(request.device, target.targetBit);
+    OperationProgress progress(ZEL_OP_VERIFY, request.device, readEnd - readStart);
+    if (!progress.proceed())
+        return TransferResult::Failed;
+    const DeviceMemory memory(request.device, target.targetBit, &progress);
     WorkBuffer deviceBytes(chunk);
     std::optional<WorkBuffer> sourceBytes;
     for (uint64_t at = readStart; at < readEnd; at += chunk) {

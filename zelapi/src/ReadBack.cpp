@@ -2,7 +2,9 @@
 
 #include "DeviceMemory.h"
 #include "HostBuffer.h"
+#include "OperationProgress.h"
 #include "WorkBuffer.h"
+#include "zelapi.h"
 
 #include <algorithm>
 
@@ -34,7 +36,10 @@ TransferResult readIntoImageBuffer(CProject& project, uint32_t address, uint32_t
         return TransferResult::Failed;
     if (range.count == 0)
         return TransferResult::Done;
-    return resultOf(DeviceMemory(device, target.targetBit).read(target.offset, buffer.first(range.count)));
+    OperationProgress progress(ZEL_OP_READ, device, range.count);
+    if (!progress.proceed())
+        return TransferResult::Failed;
+    return resultOf(DeviceMemory(device, target.targetBit, &progress).read(target.offset, buffer.first(range.count)));
 }
 
 TransferResult readIntoHostBuffer(CProject& project, vm_ptr_t* host, uint32_t address, uint32_t length,
@@ -50,8 +55,11 @@ TransferResult readIntoHostBuffer(CProject& project, vm_ptr_t* host, uint32_t ad
     if (host == nullptr || !HostBuffer(*host).holds(0, total))
         return TransferResult::Failed;
 
+    OperationProgress progress(ZEL_OP_READ, device, total);
+    if (!progress.proceed())
+        return TransferResult::Failed;
     const HostBuffer destination(*host);
-    const DeviceMemory memory(device, target.targetBit);
+    const DeviceMemory memory(device, target.targetBit, &progress);
     const uint64_t parts = total <= kHostSlice ? 1 : 4;
     const uint64_t part = total / parts;
     WorkBuffer work(total - (parts - 1) * part);
@@ -77,8 +85,11 @@ TransferResult readIntoByteVector(CProject& project, uint32_t address, uint32_t 
         return TransferResult::Done;
     const uint64_t start = roundDown(target.offset, kReadUnit);
     const uint64_t end = std::min(roundUp(target.offset + range.count, kReadUnit), chipSize);
+    OperationProgress progress(ZEL_OP_READ, device, end - start);
+    if (!progress.proceed())
+        return TransferResult::Failed;
     WorkBuffer work(end - start);
-    if (!DeviceMemory(device, target.targetBit).read(start, work.bytes()))
+    if (!DeviceMemory(device, target.targetBit, &progress).read(start, work.bytes()))
         return TransferResult::Failed;
     const auto wanted = work.bytes().subspan(target.offset - start, range.count);
     vector.assign(wanted.begin(), wanted.end());

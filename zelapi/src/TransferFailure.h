@@ -8,6 +8,7 @@ namespace zel::api {
 enum TransferFailureBits : int {
     kDeviceReadFailed = 1,
     kDeviceWriteFailed = 2,
+    kTransferCancelled = 4,  // the progress callback stopped the operation
 };
 
 void clearTransferFailure();
