@@ -27,7 +27,7 @@ void printUsage(std::ostream& out) {
            "      fw=0xHHHHHHHH, flashid=0xHHHHHH, name=TEXT, blank=1, erase=MS,\n"
            "      serprog=PORT (0: any free port), serprog-slot=0|1\n"
            "\n"
-           "Commands (N = device number in start order; numbers decimal or 0x hex):\n"
+           "Commands (N = device number in start order, from 0; numbers decimal or 0x hex):\n"
         << controlCommandHelp();
 }
 
