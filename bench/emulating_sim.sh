@@ -8,4 +8,4 @@ sim() { "$bin/zelsim" --dir "$simdir" "$@"; }
 sim start --dir "$simdir" --device gen=1 >/dev/null
 export ZELMOR_SIM=$simdir
 for setting in "0x40 0xef" "0x41 0x4018" "0x42 24" "0x44 1" "0x28 1"; do sim set-reg 0 $setting >/dev/null; done
-"$bin/zelinfo" --supply 3.3 --device 0 >/dev/null
+"$bin/zelinfo" --supply 3.3 --device 1 >/dev/null

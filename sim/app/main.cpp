@@ -29,7 +29,7 @@ void printUsage(std::ostream& out) {
            "      speed=MBPS (bulk transfers paced to MBPS x 10^6 bytes/s; 0: as fast as possible),\n"
            "      serprog=PORT (0: any free port), serprog-slot=0|1\n"
            "\n"
-           "Commands (N = device number in start order; numbers decimal or 0x hex):\n"
+           "Commands (N = device number in start order, from 0; numbers decimal or 0x hex):\n"
         << controlCommandHelp();
 }
 

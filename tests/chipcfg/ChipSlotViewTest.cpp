@@ -45,17 +45,17 @@ protected:
 };
 
 TEST_F(SampleOnTwoEmulators, EachTargetHoldsTheChipInItsOwnSlot) {
-    const auto first = runProgram(ZELINFO_PATH, {"--apply", kSample, "--device", "0"});
+    const auto first = runProgram(ZELINFO_PATH, {"--apply", kSample, "--device", "1"});
     ASSERT_EQ(first.exitCode, 0) << first.output;
     EXPECT_EQ(first.output,
-              "device 0 target 1: Winbond W25Q16JV applied\n"
+              "device 1 target 1: Winbond W25Q16JV applied\n"
               "  chip size: 2097152 bytes (2048 KiB)\n"
               "  supply voltage: 3300 mV\n"
               "  fixed address mode: yes\n"
               "  SFDP table: yes\n");
-    const auto second = runProgram(ZELINFO_PATH, {"--apply", kSample, "--device", "1", "--target", "2"});
+    const auto second = runProgram(ZELINFO_PATH, {"--apply", kSample, "--device", "2", "--target", "2"});
     ASSERT_EQ(second.exitCode, 0) << second.output;
-    EXPECT_TRUE(contains(second.output, "device 1 target 2: Winbond W25Q16JV applied\n")) << second.output;
+    EXPECT_TRUE(contains(second.output, "device 2 target 2: Winbond W25Q16JV applied\n")) << second.output;
 
     const auto description = test::sampleChipDescription();
     const std::string sfdp = tableBlock("sfdp", description.sfdpWords);
@@ -85,10 +85,10 @@ TEST_F(SampleOnTwoEmulators, EachTargetHoldsTheChipInItsOwnSlot) {
 
 TEST_F(SampleOnTwoEmulators, ApplyThatCannotGoAheadSendsNoChipConfiguration) {
     const std::string missing = std::string(ZEL_SAMPLES_DIR) + "/no-such-chip.cfg";
-    EXPECT_EQ(runProgram(ZELINFO_PATH, {"--apply", missing, "--device", "0"}).exitCode, 1);
-    EXPECT_EQ(runProgram(ZELINFO_PATH, {"--apply", kSample, "--device", "5"}).exitCode, 1) << "not opened";
+    EXPECT_EQ(runProgram(ZELINFO_PATH, {"--apply", missing, "--device", "1"}).exitCode, 1);
+    EXPECT_EQ(runProgram(ZELINFO_PATH, {"--apply", kSample, "--device", "5"}).exitCode, 2) << "not found";
     EXPECT_EQ(runProgram(ZELINFO_PATH, {"--apply", kSample}).exitCode, 2);
-    EXPECT_EQ(runProgram(ZELINFO_PATH, {"--apply", kSample, "--device", "0", "--target", "3"}).exitCode, 2);
+    EXPECT_EQ(runProgram(ZELINFO_PATH, {"--apply", kSample, "--device", "1", "--target", "3"}).exitCode, 2);
     EXPECT_EQ(runProgram(ZELINFO_PATH, {"--device", "x", "--apply", kSample}).exitCode, 2);
     EXPECT_TRUE(test::wireOps(sim, 0).empty());
     EXPECT_TRUE(test::wireOps(sim, 1).empty());

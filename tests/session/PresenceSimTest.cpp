@@ -83,11 +83,11 @@ TEST(ZelinfoWatch, ListsTheEmulatorsOnEachChangeHoldsThemOnlyMeanwhileAndEndsOnS
     SimProcess sim({"gen=1,serial=1234", "gen=2,serial=204711"});
     sim.exportEnvironment();
     BackgroundChild watch(std::vector<std::string>{ZELINFO_PATH, "--watch"});
-    EXPECT_EQ(watch.readLine(), "emulators: 2 found, 2 opened; device 0: opened, serial 1234; device 1: opened, serial 204711");
+    EXPECT_EQ(watch.readLine(), "emulators: 2 found, 2 opened; device 1: opened, serial 1234; device 2: opened, serial 204711");
     EXPECT_EQ(sim.control("status").find(" held "), std::string::npos) << sim.control("status");
 
     sim.control("unplug 0");
-    EXPECT_EQ(watch.readLine(), "changed: 1 found, 1 opened; device 0: opened, serial 204711");
+    EXPECT_EQ(watch.readLine(), "changed: 1 found, 1 opened; device 1: opened, serial 204711");
 
     watch.signal(SIGINT);
     const auto result = watch.finish();

@@ -38,7 +38,7 @@ TEST(FirmwareDecoding, BytesFromLeastSignificantAndGeneration)
 TEST(DeviceText, OpenedDeviceShowsEveryField)
 {
     const std::string text = zel::info::describeDevice(openedDevice(0x0305825A, 123456));
-    EXPECT_TRUE(contains(text, "device 0: opened\n"));
+    EXPECT_TRUE(contains(text, "device 1: opened\n"));  // index 0, counted from 1
     EXPECT_TRUE(contains(text, "firmware version: 0x0305825A\n"));
     EXPECT_TRUE(contains(text, "FPGA: major 2, minor 90 (1.8 V image)\n"));
     EXPECT_TRUE(contains(text, "MCU: major 3, minor 5\n"));
@@ -52,7 +52,7 @@ TEST(DeviceText, ErasedSerialAndClosedDevice)
 {
     EXPECT_TRUE(contains(zel::info::describeDevice(openedDevice(0x021E025F, 0xFFFFFFFF)), "serial number: N.A\n"));
     EXPECT_TRUE(contains(zel::info::describeDevice(openedDevice(0x021E025F, 0)), "generation: first generation\n"));
-    EXPECT_EQ(zel::info::describeDevice(DeviceEntry{3, false, std::nullopt}), "device 3: not opened\n");
+    EXPECT_EQ(zel::info::describeDevice(DeviceEntry{3, false, std::nullopt}), "device 4: not opened\n");
 }
 
 TEST(DeviceText, ProductNameIsWrittenAsUtf8)

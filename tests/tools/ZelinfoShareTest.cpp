@@ -56,7 +56,7 @@ TEST(ZelinfoShare, ScriptPausesTheHolderUsesTheEmulatorAndRegainsIt)
     EXPECT_TRUE(contains(sim.control("status"), " free ")) << sim.control("status");
 
     // The script's own use of the released emulator.
-    const auto use = runProgram(ZELINFO_PATH, {"--supply", "3.3", "--device", "0"});
+    const auto use = runProgram(ZELINFO_PATH, {"--supply", "3.3", "--device", "1"});
     EXPECT_EQ(use.exitCode, 0) << use.output;
     EXPECT_TRUE(contains(sim.control("pins 0"), "supply=3300\n"));
 

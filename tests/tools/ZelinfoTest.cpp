@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
 #include <unistd.h>
 
 namespace {
@@ -25,11 +28,11 @@ TEST(Zelinfo, ListsEveryEmulatorWithItsIdentity)
     ASSERT_EQ(run.exitCode, 0) << run.output;
     const std::string& text = run.output;
     EXPECT_TRUE(contains(text, "devices opened: 2\ncurrent index: 0\n")) << text;
-    const auto second = text.find("device 1: opened\n");
+    const auto second = text.find("device 2: opened\n");
     ASSERT_NE(second, std::string::npos) << text;
     const std::string first = text.substr(0, second);
     const std::string g2 = text.substr(second);
-    EXPECT_TRUE(contains(first, "device 0: opened\n  firmware version: 0x021E025F\n")) << text;
+    EXPECT_TRUE(contains(first, "device 1: opened\n  firmware version: 0x021E025F\n")) << text;
     EXPECT_TRUE(contains(first, "FPGA: major 2, minor 95\n    MCU: major 2, minor 30\n")) << text;
     EXPECT_TRUE(contains(first, "generation: first generation\n  hardware version: 2\n")) << text;
     EXPECT_TRUE(contains(first, "product name: ZelmorPro\n  serial number: 4321\n")) << text;
@@ -45,7 +48,7 @@ TEST(Zelinfo, EmulatorHeldElsewhereIsListedAsNotOpened)
     sim.exportEnvironment();
     const auto run = runProgram(ZELINFO_PATH, {});
     ASSERT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_TRUE(contains(run.output, "devices opened: 1\ncurrent index: 1\ndevice 0: not opened\ndevice 1: opened\n"))
+    EXPECT_TRUE(contains(run.output, "devices opened: 1\ncurrent index: 1\ndevice 1: not opened\ndevice 2: opened\n"))
         << run.output;
     EXPECT_TRUE(contains(run.output, "serial number: N.A\n")) << run.output;
 }
@@ -57,7 +60,62 @@ TEST(Zelinfo, ReleasesTheEmulatorsWhenDone)
     ASSERT_EQ(runProgram(ZELINFO_PATH, {}).exitCode, 0);
     // A second run can open the emulator again only if the first one let it go.
     const auto again = runProgram(ZELINFO_PATH, {});
-    EXPECT_TRUE(contains(again.output, "device 0: opened\n")) << again.output;
+    EXPECT_TRUE(contains(again.output, "device 1: opened\n")) << again.output;
+}
+
+// The same two emulators started in either order: --serial finds one wherever enumeration put
+// it, and --device takes the number the report shows for it.
+TEST(Zelinfo, SupplyReachesTheEmulatorNamedBySerialOrNumberInEitherOrder)
+{
+    for (const bool g2First : {false, true}) {
+        SCOPED_TRACE(g2First ? "G2 first" : "G2 second");
+        std::vector<std::string> devices{"gen=1,serial=1234", "gen=2,serial=204711"};
+        if (g2First)
+            std::swap(devices[0], devices[1]);
+        SimProcess sim(devices);
+        sim.exportEnvironment();
+        const int g2 = g2First ? 0 : 1;  // zelsim counts from 0
+        const int other = 1 - g2;
+
+        const auto bySerial = runProgram(ZELINFO_PATH, {"--supply", "1.8", "--serial", "ZL204711"});
+        EXPECT_EQ(bySerial.exitCode, 0) << bySerial.errors;
+        EXPECT_EQ(bySerial.output, "device " + std::to_string(g2 + 1) + ": target supply set to 1.8 V\n");
+        EXPECT_TRUE(contains(sim.control("pins " + std::to_string(g2)), "supply=1800\n"));
+        EXPECT_FALSE(contains(sim.control("pins " + std::to_string(other)), "supply=1800\n"));
+
+        const auto report = runProgram(ZELINFO_PATH, {}).output;
+        const std::string otherNumber = std::to_string(other + 1);
+        const auto entry = report.find("device " + otherNumber + ": opened\n");
+        ASSERT_NE(entry, std::string::npos) << report;
+        EXPECT_EQ(report.find("serial number: 1234\n", entry), report.find("serial number: ", entry)) << report;
+        EXPECT_EQ(runProgram(ZELINFO_PATH, {"--supply", "2.5", "--device", otherNumber}).exitCode, 0);
+        EXPECT_TRUE(contains(sim.control("pins " + std::to_string(other)), "supply=2500\n"));
+        EXPECT_TRUE(contains(sim.control("pins " + std::to_string(g2)), "supply=1800\n"));
+    }
+}
+
+TEST(Zelinfo, DeviceNumbersRunFromOneOverEveryEmulatorFound)
+{
+    SimProcess sim({"gen=1,serial=1234", "gen=2,serial=204711"});
+    sim.exportEnvironment();
+    const std::string usage = "\nTry 'zelinfo --help'.\n";
+    for (const char* number : {"0", "3"}) {
+        const auto run = runProgram(ZELINFO_PATH, {"--supply", "3.3", "--device", number});
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_EQ(run.errors, "zelinfo: --device takes a number from 1 to 2 (the emulators found), not " +
+                                  std::string(number) + usage);
+    }
+    const auto unknown = runProgram(ZELINFO_PATH, {"--apply", "x.cfg", "--serial", "VK000999"});
+    EXPECT_EQ(unknown.exitCode, 2);
+    EXPECT_EQ(unknown.errors, "zelinfo: --serial VK000999: no emulator with serial number 999 is attached" + usage);
+
+    // One held elsewhere still counts: device 1 is it, device 2 the free one.
+    sim.control("hold 0");
+    const auto held = runProgram(ZELINFO_PATH, {"--supply", "1.8", "--device", "1"});
+    EXPECT_EQ(held.exitCode, 1);
+    EXPECT_EQ(held.errors, "zelinfo: device 1 is not opened\n");
+    EXPECT_EQ(runProgram(ZELINFO_PATH, {"--supply", "1.8", "--serial", "204711"}).output,
+              "device 2: target supply set to 1.8 V\n");
 }
 
 TEST(Zelinfo, NoEmulatorAndBadArguments)

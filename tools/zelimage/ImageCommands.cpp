@@ -1,5 +1,6 @@
 #include "ImageCommands.h"
 
+#include "ToolArguments.h"
 #include "image/ImageWriter.h"
 #include "text/TextCodec.h"
 #include "zelapi.h"
@@ -71,8 +72,9 @@ bool isG2(int device)
     return ((firmware >> 24) & 3) == 3;
 }
 
-// Applies the chip to the job's target and reports it; false when the file names no chip.
-bool applyChip(const DownloadJob& job)
+// Applies the chip to the job's target of `device` and reports it; false when the file names no
+// chip.
+bool applyChip(const DownloadJob& job, int device)
 {
     std::array<wchar_t, kZelVendorNameChars> vendor{};
     std::array<wchar_t, kZelChipNameChars> chip{};
@@ -84,9 +86,9 @@ bool applyChip(const DownloadJob& job)
         std::printf("chip   %s: no chip configuration\n", narrow(job.chipConfig).c_str());
         return false;
     }
-    CliSetChipType(path.c_str(), job.target2, job.device);
+    CliSetChipType(path.c_str(), job.target2, device);
     std::printf("chip   %s %s, %u bytes, on device %d target %d\n", narrow(vendor.data()).c_str(),
-                narrow(chip.data()).c_str(), size, job.device, job.target2 ? 2 : 1);
+                narrow(chip.data()).c_str(), size, tools::deviceNumber(device), job.target2 ? 2 : 1);
     return true;
 }
 
@@ -106,6 +108,48 @@ std::optional<uint32_t> loadImage(const std::filesystem::path& file)
         return std::nullopt;
     }
     return size;
+}
+
+// The job on the emulator at API index `device`, inside an API session.
+int transfer(const DownloadJob& job, int device)
+{
+    if (CliIsZelmorProUSBOpened(device) != 1) {
+        std::printf("device %d: no opened emulator\n", tools::deviceNumber(device));
+        return kDeviceFailed;
+    }
+    if (!applyChip(job, device))
+        return kDeviceFailed;
+    const auto size = loadImage(job.image);
+    if (!size)
+        return kImageFailed;
+    const bool g2 = isG2(device);
+    const uint32_t address = (job.target2 ? kTargetBit : 0) | job.offset;
+
+    uint8_t result = 0;
+    if (job.download) {
+        CliDownloadDLLBufferToZelmorPro(!job.fillValue, job.fillValue.value_or(0xFF), address, *size, 0, false,
+                                        &result, g2, static_cast<size_t>(device));
+        if (job.fillValue)
+            std::printf("download at 0x%08X (rest of the chip filled with 0x%02X): %s\n", job.offset, *job.fillValue,
+                        resultText(result));
+        else
+            std::printf("download at 0x%08X (rest of the memory kept): %s\n", job.offset, resultText(result));
+        if (result != 1)
+            return kDeviceFailed;
+    }
+    if (job.verify) {
+        CliZelmorProVerify(address, *size, 0, &result, g2, static_cast<size_t>(device));
+        std::printf("verify: %s\n", result == 1 ? "pass" : result == 2 ? "the start lies beyond the chip" : "FAIL");
+        if (result != 1)
+            return kVerifyFailed;
+    }
+    const auto* back = CliReadFromZelmorProvector(address, *size, &result, g2, static_cast<size_t>(device));
+    if (result != 1 || back == nullptr) {
+        std::printf("read-back: %s\n", resultText(result));
+        return kDeviceFailed;
+    }
+    std::printf("device checksum of 0x%08X..0x%08X: 0x%08X\n", job.offset, job.offset + *size - 1, checksumOf(*back));
+    return kDone;
 }
 
 }  // namespace
@@ -141,43 +185,10 @@ int describeImage(const std::filesystem::path& file)
 int runDownload(const DownloadJob& job)
 {
     ApiSession api;
-    if (CliIsZelmorProUSBOpened(job.device) != 1) {
-        std::printf("device %d: no opened emulator\n", job.device);
-        return kDeviceFailed;
-    }
-    if (!applyChip(job))
-        return kDeviceFailed;
-    const auto size = loadImage(job.image);
-    if (!size)
-        return kImageFailed;
-    const bool g2 = isG2(job.device);
-    const uint32_t address = (job.target2 ? kTargetBit : 0) | job.offset;
-
-    uint8_t result = 0;
-    if (job.download) {
-        CliDownloadDLLBufferToZelmorPro(!job.fillValue, job.fillValue.value_or(0xFF), address, *size, 0, false,
-                                        &result, g2, static_cast<size_t>(job.device));
-        if (job.fillValue)
-            std::printf("download at 0x%08X (rest of the chip filled with 0x%02X): %s\n", job.offset, *job.fillValue,
-                        resultText(result));
-        else
-            std::printf("download at 0x%08X (rest of the memory kept): %s\n", job.offset, resultText(result));
-        if (result != 1)
-            return kDeviceFailed;
-    }
-    if (job.verify) {
-        CliZelmorProVerify(address, *size, 0, &result, g2, static_cast<size_t>(job.device));
-        std::printf("verify: %s\n", result == 1 ? "pass" : result == 2 ? "the start lies beyond the chip" : "FAIL");
-        if (result != 1)
-            return kVerifyFailed;
-    }
-    const auto* back = CliReadFromZelmorProvector(address, *size, &result, g2, static_cast<size_t>(job.device));
-    if (result != 1 || back == nullptr) {
-        std::printf("read-back: %s\n", resultText(result));
-        return kDeviceFailed;
-    }
-    std::printf("device checksum of 0x%08X..0x%08X: 0x%08X\n", job.offset, job.offset + *size - 1, checksumOf(*back));
-    return kDone;
+    const auto device = tools::findChosenEmulator(job.device);
+    if (!device)
+        return tools::usageError("zelimage", device.problem().detail, kUsage);
+    return transfer(job, *device);
 }
 
 }  // namespace zel::tool

@@ -1,6 +1,7 @@
 // zelimage: image files and the API's data path from the command line. Makes test images with
 // the project's writers, reports an image's size and checksum, and downloads an image to one
 // target of an emulator, verifies it and reads it back, printing the checksums on both sides.
+#include "DeviceChoice.h"
 #include "ImageCommands.h"
 #include "ToolArguments.h"
 
@@ -12,13 +13,17 @@ namespace {
 constexpr const char* kUsage =
     "Usage: zelimage make FILE --size N [--seed S]\n"
     "       zelimage sum FILE\n"
-    "       zelimage download FILE --chip CFG --device N [--target 1|2] [--address A] [--fill BYTE] [--no-verify]\n"
-    "       zelimage verify FILE --chip CFG --device N [--target 1|2] [--address A]\n"
+    "       zelimage download FILE --chip CFG --device N|--serial S [--target 1|2] [--address A] [--fill BYTE]\n"
+    "                         [--no-verify]\n"
+    "       zelimage verify FILE --chip CFG --device N|--serial S [--target 1|2] [--address A]\n"
     "make writes N bytes of a test pattern as raw binary, Intel HEX (.hex) or S-record (.s19).\n"
     "sum prints the size and checksum (32-bit byte sum) of a file's image.\n"
-    "download makes target 1 (default) or 2 of device N (0-based) impersonate the chip of CFG,\n"
-    "downloads the image at address A inside the target (default 0; the rest of the memory is\n"
-    "kept, or filled with BYTE), verifies it and reads it back. verify only compares.\n"
+    "download makes target 1 (default) or 2 of device N impersonate the chip of CFG, downloads\n"
+    "the image at address A inside the target (default 0; the rest of the memory is kept, or\n"
+    "filled with BYTE), verifies it and reads it back. verify only compares.\n"
+    "Device N counts every emulator found, opened or not, from 1 in enumeration order (as zelcmd\n"
+    "and zelinfo count); --serial S names one by its serial number instead, as printed (ZL204711,\n"
+    "VK002222) or in decimal.\n"
     "Numbers are decimal or 0x-hexadecimal. Set ZELMOR_SIM to use simulated emulators.\n"
     "Exit status: 0 done, 1 usage, 2 image file, 3 device or transfer, 4 verify failed.\n";
 
@@ -53,22 +58,21 @@ int download(Arguments& args, bool writeFirst)
     job.download = writeFirst;
     job.verify = !args.takeFlag("--no-verify");
     std::string chip;
-    uint64_t device = 0, target = 1, address = 0, fill = 0;
+    uint64_t target = 1, address = 0, fill = 0;
     const bool haveChip = args.take("--chip", chip);
-    const bool haveDevice = args.takeNumber("--device", 0, 127, device);
+    job.device = zel::tools::takeDeviceChoice(args);
     args.takeNumber("--target", 1, 2, target);
     args.takeNumber("--address", 0, 0x7FFFFFFF, address);
     if (args.takeNumber("--fill", 0, 0xFF, fill))
         job.fillValue = static_cast<uint8_t>(fill);
     if (auto problem = args.problem({"COMMAND", "FILE"}))
         return usageError(*problem);
-    if (!haveChip || !haveDevice)
-        return usageError(args.rest()[0] + " needs --chip CFG and --device N");
+    if (!haveChip || !job.device.given())
+        return usageError(args.rest()[0] + " needs --chip CFG and --device N or --serial S");
     if (!writeFirst && (job.fillValue || !job.verify))
         return usageError("verify takes neither --fill nor --no-verify");
     job.image = args.rest()[1];
     job.chipConfig = chip;
-    job.device = static_cast<int>(device);
     job.target2 = target == 2;
     job.offset = static_cast<uint32_t>(address);
     return zel::tool::runDownload(job);

@@ -10,7 +10,7 @@ namespace zel::info {
 
 struct ApplyRequest {
     std::string configPath;  // UTF-8
-    int device = 0;          // device index, as the API counts
+    int device = 0;          // device index, as the API counts (from 0)
     int target = 1;          // 1 or 2
 };
 

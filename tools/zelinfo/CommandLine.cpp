@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 
+#include "DeviceChoice.h"
 #include "ToolArguments.h"
 
 #include <array>
@@ -45,8 +46,8 @@ void takeJobs(Arguments& args, Command& command, std::vector<std::pair<std::stri
 }
 
 // Whether the options fit the one job; `problem` says why not.
-bool checkCombination(const std::vector<std::pair<std::string, Job>>& given, bool device, bool target,
-                      std::string& problem)
+bool checkCombination(const std::vector<std::pair<std::string, Job>>& given, const tools::DeviceChoice& device,
+                      bool target, std::string& problem)
 {
     if (given.size() > 1) {
         problem = given[0].first + " and " + given[1].first + " do not go together";
@@ -54,10 +55,10 @@ bool checkCombination(const std::vector<std::pair<std::string, Job>>& given, boo
     }
     const Job job = given.empty() ? Job::Report : given[0].second;
     const bool needsDevice = job == Job::Apply || job == Job::Supply;
-    if (needsDevice && !device)
-        problem = given[0].first + " needs --device N";
-    else if (!needsDevice && device)
-        problem = "--device goes with --apply or --supply";
+    if (needsDevice && !device.given())
+        problem = given[0].first + " needs --device N or --serial S";
+    else if (!needsDevice && device.given())
+        problem = std::string(device.number ? "--device" : "--serial") + " goes with --apply or --supply";
     else if (job != Job::Apply && target)
         problem = "--target goes with --apply";
     return problem.empty();
@@ -75,8 +76,8 @@ std::optional<Command> parseCommandLine(int argc, char** argv, std::string& prob
     }
     std::vector<std::pair<std::string, Job>> given;
     takeJobs(args, command, given);
-    uint64_t device = 0, target = 1;
-    const bool haveDevice = args.takeNumber("--device", 0, 127, device);
+    uint64_t target = 1;
+    command.device = tools::takeDeviceChoice(args);
     const bool haveTarget = args.takeNumber("--target", 1, 2, target);
     const bool chips = given.size() == 1 && given[0].second == Job::Chips;
     const auto argumentProblem = chips && !args.rest().empty() ? args.problem({"PATTERN"}) : args.problem({});
@@ -84,13 +85,12 @@ std::optional<Command> parseCommandLine(int argc, char** argv, std::string& prob
         problem = *argumentProblem;
         return std::nullopt;
     }
-    if (!checkCombination(given, haveDevice, haveTarget, problem))
+    if (!checkCombination(given, command.device, haveTarget, problem))
         return std::nullopt;
     if (!given.empty())
         command.job = given[0].second;
     if (chips && !args.rest().empty())
         command.chipPattern = args.rest()[0];
-    command.apply.device = static_cast<int>(device);
     command.apply.target = static_cast<int>(target);
     return command;
 }

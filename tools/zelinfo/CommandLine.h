@@ -2,6 +2,7 @@
 #pragma once
 
 #include "ChipApply.h"
+#include "DeviceChoice.h"
 #include "ShareCommands.h"
 
 #include <optional>
@@ -14,7 +15,8 @@ enum class Job { Report, Help, Chips, Apply, Supply, Share, Watch };
 struct Command {
     Job job = Job::Report;
     std::string chipPattern;  // Chips: what the names must contain; empty lists every chip
-    ApplyRequest apply;       // Apply; Supply uses its device
+    tools::DeviceChoice device;  // Apply and Supply: resolved once the API has found the emulators
+    ApplyRequest apply;       // Apply: its device is that choice, resolved
     std::string volts;        // Supply: "3.3", "2.5" or "1.8"
     ShareCommand share = ShareCommand::Pause;
 };

@@ -1,5 +1,7 @@
 #include "DeviceReport.h"
 
+#include "DeviceNumber.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -76,7 +78,7 @@ std::string describeSummary(int deviceCount, int currentIndex)
 
 std::string describeDevice(const DeviceEntry& device)
 {
-    std::string text = format("device %d: %s\n", device.index, device.opened ? "opened" : "not opened");
+    std::string text = format("device %d: %s\n", tools::deviceNumber(device.index), device.opened ? "opened" : "not opened");
     if (device.identity)
         text += describeIdentity(*device.identity);
     return text;
@@ -84,7 +86,7 @@ std::string describeDevice(const DeviceEntry& device)
 
 std::string describeDeviceBrief(int index, std::optional<uint32_t> serial)
 {
-    const std::string text = "device " + std::to_string(index) + ": ";
+    const std::string text = "device " + std::to_string(tools::deviceNumber(index)) + ": ";
     return serial ? text + "opened, serial " + describeSerial(*serial) : text + "not opened";
 }
 

@@ -30,14 +30,15 @@ struct DeviceIdentity {
 };
 
 struct DeviceEntry {
-    int index = 0;
+    int index = 0;  // as the API counts; printed counted from 1
     bool opened = false;
     std::optional<DeviceIdentity> identity;  // read only from opened devices
 };
 
 std::string describeSummary(int deviceCount, int currentIndex);
 std::string describeDevice(const DeviceEntry& device);
-// One device in a line ("device 0: opened, serial 1234"); serial is nullopt when not opened.
+// One device in a line ("device 1: opened, serial 1234" for index 0); serial is nullopt when not
+// opened.
 std::string describeDeviceBrief(int index, std::optional<uint32_t> serial);
 
 // UTF-8 form of a wide (UTF-32) text; code points that are not valid become U+FFFD.

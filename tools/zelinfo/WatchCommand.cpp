@@ -58,7 +58,7 @@ bool awaitChange()
     }
 }
 
-// "2 found, 1 opened; device 0: opened, serial 1234; device 1: not opened", as zelinfo counts
+// "2 found, 1 opened; device 1: opened, serial 1234; device 2: not opened", as zelinfo counts
 // them: enumerated afresh, then let go.
 std::string listEmulators()
 {

@@ -4,6 +4,7 @@
 #include "ChipApply.h"
 #include "ChipCatalogue.h"
 #include "CommandLine.h"
+#include "DeviceChoice.h"
 #include "DeviceReport.h"
 #include "ShareCommands.h"
 #include "ToolArguments.h"
@@ -17,21 +18,27 @@
 
 namespace {
 
+constexpr int kUsageStatus = 2;
+
 constexpr const char* kUsage =
     "Usage: zelinfo\n"
     "       zelinfo --chips [PATTERN]\n"
-    "       zelinfo --apply CFG --device N [--target 1|2]\n"
-    "       zelinfo --supply 3.3|2.5|1.8 --device N\n"
+    "       zelinfo --apply CFG --device N|--serial S [--target 1|2]\n"
+    "       zelinfo --supply 3.3|2.5|1.8 --device N|--serial S\n"
     "       zelinfo --pause | --regain | --serve\n"
     "       zelinfo --watch\n"
-    "Prints the number of opened emulators, the current device index and, per emulator, whether\n"
-    "it is opened, its firmware and hardware versions, product name and serial number.\n"
+    "Prints the number of opened emulators, the API's current device index (counted from 0) and,\n"
+    "per emulator found (device 1, 2, ...), whether it is opened, its firmware and hardware\n"
+    "versions, product name and serial number.\n"
     "With --chips, lists the chips of the catalogue beside the program (config/ZelmorPro/*.cfg):\n"
     "name (what zelcmd --set takes), maker, size, supply, 4-byte addressing, SFDP table; PATTERN\n"
     "keeps the chips whose name contains it, without regard to case. Needs no emulator.\n"
-    "With --apply, makes target 1 (default) or 2 of device N (0-based) impersonate the chip of the\n"
+    "With --apply, makes target 1 (default) or 2 of device N impersonate the chip of the\n"
     "chip-configuration file CFG, sets the chip's option registers and prints the chip.\n"
-    "With --supply, switches the target supply of device N (0-based).\n"
+    "With --supply, switches the target supply of device N.\n"
+    "Device N counts every emulator found, opened or not, from 1 in the order of the report (as\n"
+    "zelcmd counts); --serial S names one by its serial number instead, as printed (ZL204711,\n"
+    "VK002222) or in decimal.\n"
     "With --pause or --regain, asks the program that holds the emulators to release them or to\n"
     "take them back, through the share channel, and prints the result code and its meaning; the\n"
     "exit status is 0 when the holder answered, else 1. With --serve, holds the emulators and\n"
@@ -88,13 +95,44 @@ VoltageSetter voltageSetter(const std::string& volts)
 
 int setSupply(int device, const std::string& volts)
 {
+    const int number = zel::tools::deviceNumber(device);
     if (CliIsZelmorProUSBOpened(device) != 1) {
-        std::fprintf(stderr, "zelinfo: device %d is not opened\n", device);
+        std::fprintf(stderr, "zelinfo: device %d is not opened\n", number);
         return 1;
     }
     voltageSetter(volts)(device);
-    std::printf("device %d: target supply set to %s V\n", device, volts.c_str());
+    std::printf("device %d: target supply set to %s V\n", number, volts.c_str());
     return 0;
+}
+
+// --apply and --supply, on the emulator chosen among those the API found at start-up.
+int runOnDevice(const zel::info::Command& command)
+{
+    const auto device = zel::tools::findChosenEmulator(command.device);
+    if (!device)
+        return zel::tools::usageError("zelinfo", device.problem().detail, kUsageStatus);
+    if (command.job == zel::info::Job::Supply)
+        return setSupply(*device, command.volts);
+    auto request = command.apply;
+    request.device = *device;
+    return zel::info::applyChipConfig(request);
+}
+
+int runWithApi(const zel::info::Command& command)
+{
+    using zel::info::Job;
+    switch (command.job) {
+    case Job::Watch:
+        return zel::info::runWatch();
+    case Job::Share:
+        return zel::info::runShareCommand(command.share);
+    case Job::Supply:
+    case Job::Apply:
+        return runOnDevice(command);
+    default:
+        report();
+        return 0;
+    }
 }
 
 }  // namespace
@@ -104,7 +142,7 @@ int main(int argc, char** argv)
     std::string problem;
     const auto command = zel::info::parseCommandLine(argc, argv, problem);
     if (!command)
-        return zel::tools::usageError("zelinfo", problem, 2);
+        return zel::tools::usageError("zelinfo", problem, kUsageStatus);
     using zel::info::Job;
     if (command->job == Job::Help) {
         std::fputs(kUsage, stdout);
@@ -113,17 +151,7 @@ int main(int argc, char** argv)
     if (command->job == Job::Chips)
         return zel::info::listChips(zel::fileio::programFolder(), command->chipPattern);
     CliInitialZelmorProDLL();
-    int status = 0;
-    if (command->job == Job::Watch)
-        status = zel::info::runWatch();
-    else if (command->job == Job::Share)
-        status = zel::info::runShareCommand(command->share);
-    else if (command->job == Job::Supply)
-        status = setSupply(command->apply.device, command->volts);
-    else if (command->job == Job::Apply)
-        status = zel::info::applyChipConfig(command->apply);
-    else
-        report();
+    const int status = runWithApi(*command);
     std::fflush(stdout);
     CliCloseUSBDevice();
     CliCloseZelmorProDLL();
