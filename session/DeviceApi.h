@@ -56,6 +56,7 @@ struct DownloadRequest {
 struct VerifyResult {
     std::uint8_t result = 0;  // the API's result byte: 1 the same
     bool readFailed = false;  // the device memory could not be read (the result is then 0)
+    bool cancelled = false;   // stopped by a cancel before the comparison was complete
 };
 
 // The serial number of an emulator whose identity page cannot be read.

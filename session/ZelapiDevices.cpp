@@ -27,7 +27,15 @@ int ZelapiDevices::deviceCount() {
 
 bool ZelapiDevices::isOpened(int index) { return CliIsZelmorProUSBOpened(index) == 1; }
 
+bool ZelapiDevices::noteCancel(int index) {
+    const bool cancelled = (CliGetLastTransferFailure() & ZEL_TRANSFER_CANCELLED) != 0;
+    if (index >= 0 && static_cast<size_t>(index) < cancelled_.size()) cancelled_[static_cast<size_t>(index)] = cancelled;
+    return cancelled;
+}
+
 DeviceProblem ZelapiDevices::problem(int index) {
+    if (index >= 0 && static_cast<size_t>(index) < cancelled_.size() && cancelled_[static_cast<size_t>(index)])
+        return {Reason::Cancelled, "cancelled on request (interrupt)"};
     char text[512];
     const int code = CliGetDeviceProblem(index, text, sizeof text);
     switch (code) {
@@ -111,12 +119,14 @@ std::uint8_t ZelapiDevices::download(const DownloadRequest& request, int index) 
     std::uint8_t result = 0;
     CliDownloadDLLBufferToZelmorPro(request.keepContent, request.fillByte, request.address, request.length, 0,
                                     request.truncate, &result, request.generation2, static_cast<size_t>(index));
+    noteCancel(index);
     return result;
 }
 
 MemoryRead ZelapiDevices::read(std::uint32_t address, std::uint32_t length, bool generation2, int index) {
     MemoryRead read;
     const auto* bytes = CliReadFromZelmorProvector(address, length, &read.result, generation2, static_cast<size_t>(index));
+    noteCancel(index);
     if (bytes) read.bytes = std::span<const std::uint8_t>(bytes->data(), bytes->size());
     return read;
 }
@@ -129,12 +139,15 @@ bool ZelapiDevices::saveToFile(std::span<const std::uint8_t> bytes, const std::f
 VerifyResult ZelapiDevices::verify(std::uint32_t address, std::uint32_t length, bool generation2, int index) {
     VerifyResult verified;
     CliZelmorProVerify(address, length, 0, &verified.result, generation2, static_cast<size_t>(index));
+    verified.cancelled = noteCancel(index);
     verified.readFailed = verified.result != 1 && (CliGetLastTransferFailure() & ZEL_DEVICE_READ_FAILED) != 0;
     return verified;
 }
 
 int ZelapiDevices::updateFirmware(const std::filesystem::path& file, int index) {
-    return CliUpdateFirmware(widePath(file).c_str(), index);
+    const int updated = CliUpdateFirmware(widePath(file).c_str(), index);
+    noteCancel(index);
+    return updated;
 }
 
 int ZelapiDevices::writeRpmc(std::span<const std::uint8_t> table, int index) {

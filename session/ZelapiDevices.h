@@ -3,6 +3,9 @@
 
 #include "DeviceApi.h"
 
+#include <array>
+#include <atomic>
+
 namespace zel::session {
 
 class ZelapiDevices final : public DeviceApi {
@@ -46,7 +49,12 @@ public:
     void pause(std::chrono::milliseconds duration, int index) override;
 
 private:
+    // Whether the operation the calling thread just ran on `index` was cancelled; kept per device
+    // so that the thread that explains the failure (not the worker) can tell.
+    bool noteCancel(int index);
+
     bool large_ = false;
+    std::array<std::atomic<bool>, 128> cancelled_{};
 };
 
 }  // namespace zel::session

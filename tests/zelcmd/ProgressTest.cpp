@@ -49,6 +49,7 @@ TEST_F(Progress, InterruptStopsTheDownloadSoonWithItsStatusAndLeavesTheEmulatorU
     EXPECT_EQ(r.status, 4) << describe(r);
     EXPECT_LT(took, std::chrono::milliseconds(1500));
     EXPECT_NE(r.out.find("Device 1 : Download Failed"), std::string::npos) << r.out;
+    EXPECT_NE((run.output() + r.out).find("  Reason: cancelled on request"), std::string::npos) << run.output() + r.out;
     EXPECT_EQ(r.out.find("Verify"), std::string::npos) << "the run ends at the failed download";
     EXPECT_TRUE(simFree(*sim_, 0)) << "the emulator was released";
 

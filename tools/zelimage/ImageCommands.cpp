@@ -1,3 +1,4 @@
+#include "device/DeviceFacts.h"
 #include "ImageCommands.h"
 
 #include "ToolArguments.h"
@@ -69,7 +70,7 @@ bool isG2(int device)
     uint8_t hardware = 0;
     std::array<wchar_t, kZelProductNameChars> name{};
     CliGetProductInfo(&firmware, &hardware, name.data(), device);
-    return ((firmware >> 24) & 3) == 3;
+    return zel::device::isG2(zel::device::FirmwareWord{firmware});
 }
 
 // Applies the chip to the job's target of `device` and reports it; false when the file names no

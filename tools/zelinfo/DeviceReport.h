@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "device/DeviceFacts.h"
+
 namespace zel::info {
 
 // The four firmware bytes as the API delivers them, least significant first.
@@ -17,9 +19,8 @@ struct FirmwareVersion {
 
     static FirmwareVersion fromWord(uint32_t word);
     uint32_t word() const;
-    // The G2 model: both low bits of the MCU major byte set.
-    bool isG2() const { return (mcuMajor & 3) == 3; }
-    bool isLowVoltageFpga() const { return (fpgaMajor & 0x80) != 0; }
+    bool isG2() const { return device::isG2(mcuMajor); }
+    bool isLowVoltageFpga() const { return (fpgaMajor & device::kFpga18VFlag) != 0; }
 };
 
 struct DeviceIdentity {

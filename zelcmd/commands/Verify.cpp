@@ -27,6 +27,11 @@ bool verifyDevice(CommandContext& context, int index) {
         context.console().line("Verify Pass. Checksum is the same.\n");
         return true;
     }
+    if (verified.cancelled) {
+        // Stopped part way: nothing was found to differ.
+        context.console().line("Verify cancelled.\n");
+        return false;
+    }
     if (verified.readFailed) {
         context.console().line("Error: The emulator memory can not be read.");
         context.explain(index);
