@@ -21,12 +21,10 @@ while [ $# -gt 0 ]; do
         *) echo "usage: $0 [--bin FOLDER] [--runs N] [--counts \"1 2 4 8\"]" >&2; exit 2 ;;
     esac
 done
-for program in zelcmd zelsim; do
-    [ -x "$bin/$program" ] || { echo "no $bin/$program: build it first" >&2; exit 1; }
-done
-[ -f "$bin/config/ZelmorPro/$chip.cfg" ] || { echo "no $bin/config/ZelmorPro/$chip.cfg: build zel_catalogue_configs" >&2; exit 1; }
+source "$root/bench/zelcmd_world.sh"
+zel_bench_check zelcmd zelsim
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/zelcmd-download-bench.XXXXXX")
+zel_bench_world zelcmd-download-bench
 simdir=""
 cleanup() {
     if [ -n "$simdir" ]; then "$bin/zelsim" --dir "$simdir" stop >/dev/null 2>&1 || true; fi
@@ -34,8 +32,6 @@ cleanup() {
 }
 trap cleanup EXIT
 
-mkdir -p "$work/home" "$work/config" "$work/xdg" "$work/run"
-chmod 700 "$work/run"
 image="$work/image.bin"
 head -c "$size" /dev/urandom > "$image"
 
@@ -50,8 +46,7 @@ for n in $counts; do
     times=()
     for ((r = 0; r < runs; r++)); do
         start=$(now)
-        env -i PATH=/usr/bin:/bin HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_CONFIG_DIRS="$work/xdg" \
-            XDG_RUNTIME_DIR="$work/run" ZELMOR_SIM="$simdir" \
+        "${world[@]}" ZELMOR_SIM="$simdir" \
             "$bin/zelcmd" --set "$chip" -d "$image" </dev/null >"$work/out.txt" 2>&1 || {
             echo "zelcmd failed with $n devices:" >&2
             cat "$work/out.txt" >&2

@@ -22,13 +22,11 @@ while [ $# -gt 0 ]; do
         *) echo "usage: $0 [--bin FOLDER] [--runs N] [--speed MBPS]" >&2; exit 2 ;;
     esac
 done
-for program in zelcmd zelsim; do
-    [ -x "$bin/$program" ] || { echo "no $bin/$program: build it first" >&2; exit 1; }
-done
+source "$root/bench/zelcmd_world.sh"
 command -v script >/dev/null || { echo "script (util-linux) is needed for the terminal" >&2; exit 1; }
-[ -f "$bin/config/ZelmorPro/$chip.cfg" ] || { echo "no $bin/config/ZelmorPro/$chip.cfg: build zel_catalogue_configs" >&2; exit 1; }
+zel_bench_check zelcmd zelsim
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/zelcmd-progress-bench.XXXXXX")
+zel_bench_world zelcmd-progress-bench
 simdir="$work/sim"
 cleanup() {
     "$bin/zelsim" --dir "$simdir" stop >/dev/null 2>&1 || true
@@ -36,14 +34,11 @@ cleanup() {
 }
 trap cleanup EXIT
 
-mkdir -p "$work/home" "$work/config" "$work/xdg" "$work/run"
-chmod 700 "$work/run"
 image="$work/image.bin"
 head -c "$size" /dev/urandom > "$image"
 "$bin/zelsim" start --dir "$simdir" --speed "$speed" --device gen=2,serial=200000 >/dev/null
 
-world=(env -i PATH=/usr/bin:/bin HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_CONFIG_DIRS="$work/xdg"
-       XDG_RUNTIME_DIR="$work/run" ZELMOR_SIM="$simdir" TERM=xterm)
+world+=(ZELMOR_SIM="$simdir" TERM=xterm)
 now() { date +%s.%N; }
 # Seconds of one run of the command line given; fails the bench when zelcmd fails.
 timed() {

@@ -19,12 +19,10 @@ while [ $# -gt 0 ]; do
         *) echo "usage: $0 [--bin FOLDER] [--runs N] [--chip NAME]" >&2; exit 2 ;;
     esac
 done
-for program in zelcmd zelsim; do
-    [ -x "$bin/$program" ] || { echo "no $bin/$program: build it first" >&2; exit 1; }
-done
-[ -f "$bin/config/ZelmorPro/$chip.cfg" ] || { echo "no $bin/config/ZelmorPro/$chip.cfg: build zel_catalogue_configs" >&2; exit 1; }
+source "$root/bench/zelcmd_world.sh"
+zel_bench_check zelcmd zelsim
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/zelcmd-startup-bench.XXXXXX")
+zel_bench_world zelcmd-startup-bench
 simdir="$work/sim"
 cleanup() {
     "$bin/zelsim" --dir "$simdir" stop >/dev/null 2>&1 || true
@@ -32,8 +30,6 @@ cleanup() {
 }
 trap cleanup EXIT
 
-mkdir -p "$work/home" "$work/config" "$work/xdg" "$work/run"
-chmod 700 "$work/run"
 "$bin/zelsim" start --dir "$simdir" --device gen=2,serial=204711 >/dev/null
 
 now() { date +%s.%N; }
@@ -41,8 +37,7 @@ now() { date +%s.%N; }
 times=()
 for ((r = 0; r < runs; r++)); do
     start=$(now)
-    env -i PATH=/usr/bin:/bin HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_CONFIG_DIRS="$work/xdg" \
-        XDG_RUNTIME_DIR="$work/run" ZELMOR_SIM="$simdir" \
+    "${world[@]}" ZELMOR_SIM="$simdir" \
         "$bin/zelcmd" --set "$chip" </dev/null >"$work/out.txt" 2>&1 || {
         echo "zelcmd failed:" >&2
         cat "$work/out.txt" >&2
