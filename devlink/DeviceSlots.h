@@ -4,6 +4,7 @@
 #pragma once
 
 #include "CommandChannel.h"
+#include "device/DeviceFacts.h"
 #include "transport/Transport.h"
 
 #include <array>
@@ -14,8 +15,8 @@
 
 namespace zel::devlink {
 
-inline constexpr uint16_t kEmulatorVendorId = 0x04B4;
-inline constexpr uint16_t kEmulatorProductId = 0x1235;
+inline constexpr uint16_t kEmulatorVendorId = device::kUsbVendorId;
+inline constexpr uint16_t kEmulatorProductId = device::kUsbProductId;
 
 class DeviceSlots {
 public:

@@ -9,6 +9,12 @@
 
 namespace zel::device {
 
+// ---- USB identity ---------------------------------------------------------------------------
+// The current design (command frames, the device link) and the earlier design (vendor requests).
+inline constexpr std::uint16_t kUsbVendorId = 0x04B4;
+inline constexpr std::uint16_t kUsbProductId = 0x1235;
+inline constexpr std::uint16_t kEarlierUsbProductId = 0x1234;
+
 // ---- Firmware version -----------------------------------------------------------------------
 // Four bytes, least significant first: FPGA minor, FPGA major, MCU minor, MCU major. As one
 // little-endian word the MCU version is the top 16 bits (MCU 2.8 = 0x02080000).

@@ -4,10 +4,12 @@
 
 #include <cstdint>
 
+#include "device/DeviceFacts.h"
+
 namespace zel::session::presence {
 
-inline constexpr std::uint16_t kEmulatorVendorId = 0x04B4;
-inline constexpr std::uint16_t kEmulatorProductIds[] = {0x1235, 0x1234};
+inline constexpr std::uint16_t kEmulatorVendorId = device::kUsbVendorId;
+inline constexpr std::uint16_t kEmulatorProductIds[] = {device::kUsbProductId, device::kEarlierUsbProductId};
 
 constexpr bool isEmulator(std::uint16_t vendorId, std::uint16_t productId)
 {

@@ -1,3 +1,4 @@
+#include "StopSignals.h"
 #include "ShareCommands.h"
 
 #include "zelapi.h"
@@ -19,11 +20,7 @@ void requestStop(int)
 // Without SA_RESTART, so that the pause between polls ends at once.
 void stopOnSignals()
 {
-    struct sigaction action {};
-    action.sa_handler = requestStop;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    tools::onStopSignals(requestStop);
 }
 
 void say(const std::string& line)

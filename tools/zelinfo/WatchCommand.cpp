@@ -1,3 +1,4 @@
+#include "StopSignals.h"
 #include "WatchCommand.h"
 
 #include "DeviceReport.h"
@@ -36,11 +37,7 @@ void requestStop(int)
 
 void stopOnSignals()
 {
-    struct sigaction action {};
-    action.sa_handler = requestStop;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    tools::onStopSignals(requestStop);
 }
 
 // Blocks until a change or a stop request; false on a stop request.

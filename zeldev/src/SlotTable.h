@@ -10,12 +10,13 @@
 #include <optional>
 #include <vector>
 
+#include "device/DeviceFacts.h"
 #include "transport/Transport.h"
 
 namespace zel::zeldev {
 
-inline constexpr uint16_t kVendorId = 0x04B4;
-inline constexpr uint16_t kProductId = 0x1234;
+inline constexpr uint16_t kVendorId = device::kUsbVendorId;
+inline constexpr uint16_t kProductId = device::kEarlierUsbProductId;
 inline constexpr size_t kSlotCount = 128;
 
 // Pipes of interface 0, sorted by kind; a slot keeps at most two bulk pipes per direction.
