@@ -98,7 +98,7 @@ struct DeviceEntry {
     uint16_t productId = 0;
     std::unique_ptr<DeviceHandle> handle;
     Problem openProblem = Problem::None;  // why handle is null
-    std::string location;                 // the device node or endpoint, for messages
+    std::string location{};               // the device node or endpoint, for messages
 };
 
 class Transport {
