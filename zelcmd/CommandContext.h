@@ -11,6 +11,7 @@
 #include "AnswerInput.h"
 #include "Console.h"
 #include "DeviceApi.h"
+#include "DeviceNumber.h"
 #include "Options.h"
 #include "settings/SettingsUpdate.h"
 
@@ -95,7 +96,6 @@ bool isReadableFile(const std::filesystem::path& file);
 bool refuseNonRegularFile(Console& console, const std::filesystem::path& file, const std::string& shown);
 std::string notRegularFileError(const std::string& shown);
 
-// The user's device number (1-based) for a device index.
-inline int deviceNumber(int index) { return index + 1; }
+using session::deviceNumber;
 
 }  // namespace zel::cmd

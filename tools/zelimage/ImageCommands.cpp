@@ -1,7 +1,7 @@
-#include "device/DeviceFacts.h"
 #include "ImageCommands.h"
 
 #include "ToolArguments.h"
+#include "device/DeviceFacts.h"
 #include "image/ImageWriter.h"
 #include "text/TextCodec.h"
 #include "zelapi.h"
@@ -89,7 +89,7 @@ bool applyChip(const DownloadJob& job, int device)
     }
     CliSetChipType(path.c_str(), job.target2, device);
     std::printf("chip   %s %s, %u bytes, on device %d target %d\n", narrow(vendor.data()).c_str(),
-                narrow(chip.data()).c_str(), size, tools::deviceNumber(device), job.target2 ? 2 : 1);
+                narrow(chip.data()).c_str(), size, session::deviceNumber(device), job.target2 ? 2 : 1);
     return true;
 }
 
@@ -115,7 +115,7 @@ std::optional<uint32_t> loadImage(const std::filesystem::path& file)
 int transfer(const DownloadJob& job, int device)
 {
     if (CliIsZelmorProUSBOpened(device) != 1) {
-        std::printf("device %d: no opened emulator\n", tools::deviceNumber(device));
+        std::printf("device %d: no opened emulator\n", session::deviceNumber(device));
         return kDeviceFailed;
     }
     if (!applyChip(job, device))

@@ -22,7 +22,7 @@ void printError(const std::string& text)
 std::string describeAppliedChip(const ApplyRequest& request, const AppliedChip& chip)
 {
     char line[160];
-    std::snprintf(line, sizeof line, "device %d target %d: ", tools::deviceNumber(request.device), request.target);
+    std::snprintf(line, sizeof line, "device %d target %d: ", session::deviceNumber(request.device), request.target);
     std::string text = line + toUtf8(chip.vendor) + " " + toUtf8(chip.chip) + " applied\n";
     std::snprintf(line, sizeof line, "  chip size: %u bytes (%u KiB)\n  supply voltage: %u mV\n", chip.chipSize,
                   chip.chipSize / 1024, chip.voltageMillivolts);
@@ -36,7 +36,7 @@ int applyChipConfig(const ApplyRequest& request)
 {
     const std::wstring path = text::utf8ToWide(request.configPath);
     if (CliIsZelmorProUSBOpened(request.device) != 1) {
-        printError("device " + std::to_string(tools::deviceNumber(request.device)) + " is not opened");
+        printError("device " + std::to_string(session::deviceNumber(request.device)) + " is not opened");
         return 1;
     }
     std::array<wchar_t, kZelVendorNameChars> vendor{};

@@ -78,7 +78,7 @@ std::string describeSummary(int deviceCount, int currentIndex)
 
 std::string describeDevice(const DeviceEntry& device)
 {
-    std::string text = format("device %d: %s\n", tools::deviceNumber(device.index), device.opened ? "opened" : "not opened");
+    std::string text = format("device %d: %s\n", session::deviceNumber(device.index), device.opened ? "opened" : "not opened");
     if (device.identity)
         text += describeIdentity(*device.identity);
     return text;
@@ -86,7 +86,7 @@ std::string describeDevice(const DeviceEntry& device)
 
 std::string describeDeviceBrief(int index, std::optional<uint32_t> serial)
 {
-    const std::string text = "device " + std::to_string(tools::deviceNumber(index)) + ": ";
+    const std::string text = "device " + std::to_string(session::deviceNumber(index)) + ": ";
     return serial ? text + "opened, serial " + describeSerial(*serial) : text + "not opened";
 }
 

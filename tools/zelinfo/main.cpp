@@ -95,7 +95,7 @@ VoltageSetter voltageSetter(const std::string& volts)
 
 int setSupply(int device, const std::string& volts)
 {
-    const int number = zel::tools::deviceNumber(device);
+    const int number = zel::session::deviceNumber(device);
     if (CliIsZelmorProUSBOpened(device) != 1) {
         std::fprintf(stderr, "zelinfo: device %d is not opened\n", number);
         return 1;
