@@ -183,6 +183,7 @@ bool DeviceConnection::cutOut(const Header& request, SocketOutData& data, Device
         LeadingOutData taken(data, cut.bytes);
         slot_.model().bulkOut(request.endpoint, taken);
         taken.skip(taken.remaining());  // bytes the model left unread still crossed the link
+        slot_.model().endSession();     // the stall ends the command: the next OUT is a frame
         slot_.log().out(request.endpoint, data.recorder(), TransferStatus::Stall);
         slot_.findings().publish();
     }

@@ -55,17 +55,25 @@ TEST_F(CutTransfer, OutStallsAfterTheCutAndInEndsShort) {
     EXPECT_EQ(log.back().length, 4096u);
     EXPECT_EQ(log.back().status, "stall");
 
-    // The same device answers the next transfers; a read is cut short with the first bytes right.
+    // The stall ended the command: the next frame is taken as one and its data lands whole.
+    auto whole = data;
+    std::reverse(whole.begin(), whole.end());
     ASSERT_TRUE(device().bulkOut(0x01, memoryFrame(0x40, kBlock)).ok);
-    ASSERT_TRUE(device().bulkOut(0x01, data).ok);
+    ASSERT_TRUE(device().bulkOut(0x01, whole).ok);
+    std::vector<uint8_t> back(kBlock);
+    ASSERT_TRUE(device().bulkOut(0x01, memoryFrame(0x41, kBlock)).ok);
+    ASSERT_TRUE(device().bulkIn(0x82, back).complete(kBlock));
+    EXPECT_TRUE(back == whole);
+
+    // A read cut short: ok, with fewer bytes, the first of them right.
     sim_.control("cut 0 1000");
     ASSERT_TRUE(device().bulkOut(0x01, memoryFrame(0x41, kBlock)).ok);
-    std::vector<uint8_t> back(kBlock);
+    std::fill(back.begin(), back.end(), 0);
     auto in = device().bulkIn(0x82, back);
     EXPECT_TRUE(in.ok);
     EXPECT_EQ(in.transferred, 1000u);
     EXPECT_FALSE(in.complete(kBlock));
-    EXPECT_TRUE(std::equal(back.begin(), back.begin() + 1000, data.begin()));
+    EXPECT_TRUE(std::equal(back.begin(), back.begin() + 1000, whole.begin()));
 }
 
 TEST_F(CutTransfer, UnplugMidwayFailsAsDisconnectedAtOnce) {
