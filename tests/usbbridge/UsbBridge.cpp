@@ -2,7 +2,6 @@
 
 #include "SimUpstream.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
@@ -71,6 +70,7 @@ void UsbBridge::sync() {
     for (int index : gone) detach(index);
     for (const auto& [index, endpoint] : served)
         if (!attached_.contains(index)) attach(index, endpoint);
+    if (!denied_.empty()) ::setenv(kDeniedVariable, deniedNodes().c_str(), 1);  // nodes change on replug
 }
 
 void UsbBridge::attach(int index, const std::filesystem::path& endpoint) {

@@ -63,8 +63,10 @@ bool UsbSession::discard(unsigned long clientAddress) {
         auto isThat = [clientAddress](const std::unique_ptr<Urb>& urb) { return urb->record->client_addr == clientAddress; };
         if (inFlight_ != nullptr && inFlight_->record->client_addr == clientAddress && !inFlight_->discarded) {
             inFlight_->discarded = true;
-            // Whatever the link was doing for it is abandoned; the next URB opens it again.
-            if (link_) link_->abort();
+            // A request zelsim has not answered is abandoned with its link (zelsim then drops
+            // the session's state); the next URB opens the link again. Between NAKs nothing is
+            // outstanding and the link stays.
+            if (awaitingDevice_ && link_) link_->abort();
         } else if (auto it = std::find_if(queued_.begin(), queued_.end(), isThat); it != queued_.end()) {
             (*it)->discarded = true;
             fieldsOf(**it).status = -ENOENT;
@@ -149,8 +151,14 @@ Outcome UsbSession::ensureLink() {
 
 UpstreamResult UsbSession::untilNotNaking(Urb& urb) {
     for (;;) {
+        {
+            std::lock_guard lock(mutex_);
+            if (urb.discarded) return {Outcome::Nak, 0};
+            awaitingDevice_ = true;
+        }
         auto result = transfer(urb);
         std::unique_lock lock(mutex_);
+        awaitingDevice_ = false;
         if (result.outcome != Outcome::Nak || urb.discarded) return result;
         if (changed_.wait_for(lock, kNakRetry, [&] { return urb.discarded || stopping_ || disconnected_; }))
             return result;

@@ -60,6 +60,7 @@ private:
     std::deque<std::unique_ptr<Urb>> queued_;
     std::deque<std::unique_ptr<Urb>> done_;
     Urb* inFlight_ = nullptr;
+    bool awaitingDevice_ = false;  // a request of inFlight_ is with zelsim
     bool disconnected_ = false;
     bool stopping_ = false;
     std::thread thread_;  // last: starts once the rest is set

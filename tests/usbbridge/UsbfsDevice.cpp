@@ -137,10 +137,13 @@ void UsbfsDevice::handle(UMockdevIoctlClient* client) {
         if (auto* session = sessionOf(client)) session->reset();
         return complete(client, disconnected_ ? ENODEV : 0);
     }
-    case USBDEVFS_CLEAR_HALT:
+    case USBDEVFS_CLEAR_HALT:  // zelsim keeps no halt state
     case USBDEVFS_RESETEP:
     case USBDEVFS_SETINTERFACE:
-    case USBDEVFS_SETCONFIGURATION: return complete(client, disconnected_ ? ENODEV : 0);
+    case USBDEVFS_SETCONFIGURATION: {
+        std::lock_guard lock(mutex_);
+        return complete(client, disconnected_ ? ENODEV : 0);
+    }
     case USBDEVFS_GET_SPEED: return umockdev_ioctl_client_complete(client, kHighSpeed, 0);
     }
     complete(client, ENOTTY);
