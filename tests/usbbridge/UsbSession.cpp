@@ -132,7 +132,8 @@ void UsbSession::perform(Urb& urb) {
     auto& fields = fieldsOf(urb);
     fields.actual_length = static_cast<int>(result.moved);
     std::lock_guard lock(mutex_);
-    if (result.outcome == Outcome::Gone && !urb.discarded) disconnected_ = true;  // zelsim unplugged it
+    // A link zelsim closed (not one this side abandoned) means the device was unplugged.
+    if (result.outcome == Outcome::Gone && !urb.discarded && link_ && !link_->aborted()) disconnected_ = true;
     fields.status = disconnected_ && !urb.discarded ? -ESHUTDOWN : urbStatus(urb, result.outcome);
 }
 
@@ -146,6 +147,7 @@ Outcome UsbSession::ensureLink() {
     auto [outcome, link] = SimUpstream::open(endpoint_);
     std::lock_guard lock(mutex_);
     link_ = std::move(link);
+    if (outcome == Outcome::Gone) disconnected_ = true;  // nobody serves the device any more
     return outcome;
 }
 
