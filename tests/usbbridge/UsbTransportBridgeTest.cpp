@@ -4,6 +4,9 @@
 #include "SimProcess.h"
 #include "UsbBridge.h"
 #include "presence/PresenceWatcher.h"
+#include "presence/UsbDeviceLister.h"
+#include "presence/UsbHotplugSource.h"
+#include "presence/UsbPollingSource.h"
 #include "transport/UsbTransport.h"
 
 #include <gtest/gtest.h>
@@ -248,24 +251,32 @@ TEST_F(Bridged, PowerLossMidReplyFailsAsDisconnected) {
     EXPECT_EQ(device.handle->lastProblem(), Problem::Disconnected);
 }
 
-TEST_F(Bridged, PresenceWatcherSeesDevicesLeaveAndArrive) {
-    std::atomic<int> changes{0};
-    session::presence::PresenceWatcher watcher([&] { ++changes; });
-    auto waitForChange = [&](int seen) {
-        for (auto until = std::chrono::steady_clock::now() + 3s; std::chrono::steady_clock::now() < until;) {
-            if (changes > seen) return true;
-            std::this_thread::sleep_for(10ms);
-        }
-        return false;
-    };
-    sim_.control("unplug 0");
-    bridge_.sync();
-    ASSERT_TRUE(waitForChange(0)) << "removal";
-    const int afterRemoval = changes;
-    sim_.control("replug 0");
-    bridge_.sync();
-    EXPECT_TRUE(waitForChange(afterRemoval)) << "arrival";
-    EXPECT_EQ(enumerate().size(), 1u);
+// libusb hot-plug (udev events) and the polling fallback alike see the device leave and arrive.
+TEST_F(Bridged, PresenceWatcherSeesDevicesLeaveAndArriveByHotplugAndByPolling) {
+    using namespace session::presence;
+    auto hotplug = UsbHotplugSource::create();
+    ASSERT_TRUE(hotplug) << "libusb offers hot-plug under umockdev";
+    std::unique_ptr<PresenceSource> sources[] = {
+        std::move(hotplug), std::make_unique<UsbPollingSource>(makeLibusbDeviceLister(), 50ms)};
+    for (auto& source : sources) {
+        std::atomic<int> changes{0};
+        PresenceWatcher watcher(std::move(source), [&] { ++changes; });
+        auto changedFrom = [&](int seen) {
+            for (auto until = std::chrono::steady_clock::now() + 3s; std::chrono::steady_clock::now() < until;) {
+                if (changes > seen) return true;
+                std::this_thread::sleep_for(10ms);
+            }
+            return false;
+        };
+        sim_.control("unplug 0");
+        bridge_.sync();
+        ASSERT_TRUE(changedFrom(0)) << "removal";
+        const int afterRemoval = changes;
+        sim_.control("replug 0");
+        bridge_.sync();
+        EXPECT_TRUE(changedFrom(afterRemoval)) << "arrival";
+        EXPECT_EQ(enumerate().size(), 1u);
+    }
 }
 
 }  // namespace
