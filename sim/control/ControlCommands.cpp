@@ -88,6 +88,7 @@ std::string status(Simulator& sim) {
                 (state.stalled ? "stalled" : "responsive");
         if (state.failPending > 0) text += " fail=" + std::to_string(state.failPending);
         if (state.frameFailPending > 0) text += " fail-frames=" + std::to_string(state.frameFailPending);
+        if (state.cut) text += " cut=" + std::to_string(state.cut->bytes) + (state.cut->unplug ? ",unplug" : "");
         text += " product=" + slot.profile().name + "\n";
     }
     return text;
@@ -218,6 +219,10 @@ const std::vector<Command>& commands() {
         {"fail", "N COUNT [FRAME]",
          "the next COUNT transfers of device N answer with a stall; with FRAME (hex), only the next COUNT "
          "command frames that begin with those bytes",
+         2, nullptr},
+        {"cut", "N BYTES [unplug]",
+         "the next data transfer of device N longer than BYTES (bulk IN, or bulk OUT other than a command frame) "
+         "stops after BYTES bytes: IN ends short, OUT stalls; with unplug the device is unplugged there instead",
          2, nullptr},
         {"log", "N", "transfer log of device N, oldest first", 1,
          [](Simulator& sim, const Words& w) { return deviceArg(sim, w[1]).log().text(); }},
@@ -422,6 +427,14 @@ std::string runFail(Simulator& sim, const Words& w) {
     return slot.name() + " fails the next " + w[2] + " frames beginning " + w[3] + "\n";
 }
 
+std::string runCut(Simulator& sim, const Words& w) {
+    if (w.size() < 3 || w.size() > 4 || (w.size() == 4 && w[3] != "unplug"))
+        throw ControlError("usage: cut N BYTES [unplug]");
+    auto& slot = deviceArg(sim, w[1]);
+    slot.cutNext({number(w[2], "bytes"), w.size() == 4});
+    return slot.name() + " cuts its next data transfer after " + w[2] + " bytes\n";
+}
+
 std::string runTable(Simulator& sim, const Words& w) {
     if (w.size() < 3 || w.size() > 4) throw ControlError("usage: table N NAME [SLOT]");
     unsigned slot = w.size() == 4 ? static_cast<unsigned>(number(w[3], "slot")) : 0;
@@ -486,6 +499,7 @@ std::string runControlCommand(Simulator& simulator, const std::vector<std::strin
     if (words[0] == "table") return runTable(simulator, words);
     if (words[0] == "corrupt") return runCorrupt(simulator, words);
     if (words[0] == "fail") return runFail(simulator, words);
+    if (words[0] == "cut") return runCut(simulator, words);
     if (words[0] == "target") return runTarget(simulator, words);
     if (words[0] == "trace") return runTrace(simulator, words);
     if (words[0] == "target-run") return runTargetScript(simulator, words);

@@ -20,6 +20,32 @@ std::span<const uint8_t> bytesOf(const auto& value) {
     return {reinterpret_cast<const uint8_t*>(&value), sizeof value};
 }
 
+// The first bytes of an OUT transfer: what a device that stops taking data midway sees.
+class LeadingOutData final : public OutData {
+public:
+    LeadingOutData(OutData& whole, uint64_t limit) : whole_(whole), limit_(std::min(limit, whole.size())) {}
+    uint64_t size() const override { return limit_; }
+    uint64_t consumed() const override { return whole_.consumed(); }
+    bool read(std::span<uint8_t> into) override { return into.size() <= remaining() && whole_.read(into); }
+    bool skip(uint64_t count) override { return count <= remaining() && whole_.skip(count); }
+
+private:
+    OutData& whole_;
+    uint64_t limit_;
+};
+
+// The first `count` bytes of a reply; the pieces stay borrowed from `data`.
+InData leadingBytes(const InData& data, uint64_t count) {
+    InData kept;
+    for (auto piece : data.parts()) {
+        const auto n = std::min<uint64_t>(count, piece.size());
+        if (n == 0) break;
+        kept.borrow(piece.first(n));
+        count -= n;
+    }
+    return kept;
+}
+
 }  // namespace
 
 simwire::Status wireStatus(TransferStatus status) {
@@ -133,6 +159,9 @@ bool DeviceConnection::bulkOut(const Header& request) {
         log.out(request.endpoint, data.recorder(), TransferStatus::Stall);
         return reply(Status::Stall);
     }
+    if (request.length != kCommandFrameBytes) {
+        if (auto cut = slot_.takeCut(request.length)) return cutOut(request, data, *cut);
+    }
     TransferStatus status;
     {
         std::lock_guard model(slot_.modelMutex());
@@ -145,6 +174,25 @@ bool DeviceConnection::bulkOut(const Header& request) {
     if (data.failed()) return false;
     slot_.pacer().pace(data.size(), received_);
     return reply(wireStatus(status), status == TransferStatus::Ok ? data.size() : 0);
+}
+
+// The device takes the first bytes of the transfer and then stalls, or loses power there.
+bool DeviceConnection::cutOut(const Header& request, SocketOutData& data, DeviceSlot::Cut cut) {
+    {
+        std::lock_guard model(slot_.modelMutex());
+        LeadingOutData taken(data, cut.bytes);
+        slot_.model().bulkOut(request.endpoint, taken);
+        taken.skip(taken.remaining());  // bytes the model left unread still crossed the link
+        slot_.model().endSession();     // the stall ends the command: the next OUT is a frame
+        slot_.log().out(request.endpoint, data.recorder(), TransferStatus::Stall);
+        slot_.findings().publish();
+    }
+    if (data.failed()) return false;
+    if (cut.unplug) {
+        unplug_();
+        return false;
+    }
+    return data.skip(data.remaining()) && reply(Status::Stall, cut.bytes);
 }
 
 bool DeviceConnection::bulkIn(const Header& request) {
@@ -166,6 +214,20 @@ bool DeviceConnection::bulkIn(const Header& request) {
     InData data;
     auto status = slot_.model().bulkIn(request.endpoint, request.length, data);
     if (status != TransferStatus::Ok) data = InData{};
+    const auto cut = status == TransferStatus::Ok ? slot_.takeCut(data.size()) : std::nullopt;
+    if (cut) {
+        // A short packet; with an unplug the reply announces every byte and stops midway.
+        const InData kept = leadingBytes(data, cut->bytes);
+        DataRecorder recorder;
+        for (auto piece : kept.parts()) recorder.add(piece);
+        log.in(request.endpoint, request.length, recorder, status);
+        slot_.findings().publish();
+        const bool sent = reply(Status::Ok, cut->unplug ? data.size() : kept.size(), kept.parts());
+        model.unlock();
+        if (!cut->unplug) return sent;
+        unplug_();
+        return false;
+    }
     DataRecorder recorder;
     for (auto piece : data.parts()) recorder.add(piece);
     log.in(request.endpoint, request.length, recorder, status);

@@ -8,6 +8,7 @@
 #include "simwire/SocketIo.h"
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <sys/uio.h>
 #include <vector>
@@ -16,8 +17,10 @@ namespace zel::sim {
 
 class DeviceConnection {
 public:
-    DeviceConnection(int fd, DeviceSlot& slot, ConnectionId id, uint64_t generation, double timeScale)
-        : fd_(fd), slot_(slot), id_(id), generation_(generation), timeScale_(timeScale) {}
+    // unplug: unplugs this connection's device (a cut that ends in a disconnect).
+    DeviceConnection(int fd, DeviceSlot& slot, ConnectionId id, uint64_t generation, double timeScale,
+                     std::function<void()> unplug)
+        : fd_(fd), slot_(slot), id_(id), generation_(generation), timeScale_(timeScale), unplug_(std::move(unplug)) {}
 
     void run();
 
@@ -29,6 +32,7 @@ private:
     bool bulkOut(const Header& request);
     bool bulkIn(const Header& request);
     bool control(const Header& request);
+    bool cutOut(const Header& request, SocketOutData& data, DeviceSlot::Cut cut);
     // Decides how the request goes. While the device is stalled the request waits, like a
     // transfer the device NAKs: when the stall ends within the client's time-out it goes on;
     // once the client has given up it comes back as Stalled (cancelled: dropped unanswered).
@@ -42,6 +46,7 @@ private:
     ConnectionId id_;
     uint64_t generation_;
     double timeScale_;
+    std::function<void()> unplug_;
     simwire::Clock::time_point received_{};  // when the current request's header arrived
 };
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <poll.h>
+#include <utility>
 
 namespace zel::sim {
 namespace {
@@ -176,6 +177,21 @@ bool DeviceSlot::takeFrameFault(std::span<const uint8_t> frame) {
     return true;
 }
 
+void DeviceSlot::cutNext(Cut cut) {
+    {
+        std::lock_guard lock(sessionMutex_);
+        cut_ = cut;
+    }
+    log_.note("cut the next data transfer after " + std::to_string(cut.bytes) + " bytes" +
+              (cut.unplug ? ", then unplug" : ""));
+}
+
+std::optional<DeviceSlot::Cut> DeviceSlot::takeCut(uint64_t length) {
+    std::lock_guard lock(sessionMutex_);
+    if (!cut_ || length <= cut_->bytes) return std::nullopt;
+    return std::exchange(cut_, std::nullopt);
+}
+
 bool DeviceSlot::hold() {
     {
         std::lock_guard lock(sessionMutex_);
@@ -231,7 +247,7 @@ void DeviceSlot::shutdown() {
 
 DeviceSlot::State DeviceSlot::state() const {
     std::lock_guard lock(sessionMutex_);
-    return {plugged_, holder_ != 0, holder_ == kSimulatorHolder, stalled_, failPending_, frameFailPending_};
+    return {plugged_, holder_ != 0, holder_ == kSimulatorHolder, stalled_, failPending_, frameFailPending_, cut_};
 }
 
 }  // namespace zel::sim

@@ -71,6 +71,16 @@ public:
     bool frameFaultPending() const;
     // Uses up one frame fault when `frame` matches it.
     bool takeFrameFault(std::span<const uint8_t> frame);
+    // The next data transfer longer than `bytes` (a bulk IN, or a bulk OUT that is not a
+    // command frame) stops after that many bytes: a short transfer, or with `unplug` the
+    // device is unplugged there.
+    struct Cut {
+        uint64_t bytes = 0;
+        bool unplug = false;
+    };
+    void cutNext(Cut cut);
+    // Uses up the pending cut when a transfer of `length` bytes is long enough for it.
+    std::optional<Cut> takeCut(uint64_t length);
     bool hold();     // false: a client holds it
     bool release();  // false: the simulator does not hold it
     void markUnplugged();
@@ -86,6 +96,7 @@ public:
         bool stalled = false;
         unsigned failPending = 0;
         unsigned frameFailPending = 0;
+        std::optional<Cut> cut;
     };
     State state() const;
 
@@ -112,6 +123,7 @@ private:
     unsigned failPending_ = 0;
     unsigned frameFailPending_ = 0;
     std::vector<uint8_t> frameFailPrefix_;
+    std::optional<Cut> cut_;
     uint64_t generation_ = 1;
 };
 

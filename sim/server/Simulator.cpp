@@ -172,8 +172,9 @@ void Simulator::acceptFrom(int fd) {
     auto& slot = device(static_cast<size_t>(owner));
     const auto id = nextConnection_++;
     const double scale = options_.timeScale;
-    workers_.spawn(connection, owner, [&slot, id, generation, scale](int fd) {
-        DeviceConnection(fd, slot, id, generation, scale).run();
+    auto unplugDevice = [this, owner] { unplug(static_cast<size_t>(owner)); };
+    workers_.spawn(connection, owner, [&slot, id, generation, scale, unplugDevice](int fd) {
+        DeviceConnection(fd, slot, id, generation, scale, unplugDevice).run();
     });
 }
 
