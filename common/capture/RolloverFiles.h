@@ -1,8 +1,11 @@
 // The continuous trace text goes to a chain of files: the first one named by the user, then,
-// each time a file grows beyond 0x7FFFFFF bytes, a new one whose name carries _1, _2, ... before
-// the extension ("trace.txt", "trace_1.txt", ...). Every file starts with the writer's header
-// and is announced with "Save SPI Trace data into file: PATH"; the paths are kept, in order.
+// each time a file has grown beyond 0x7FFFFFF bytes, a new one whose name carries _1, _2, ...
+// before the extension ("trace.txt", "trace_1.txt", ...). Every file is announced with
+// "Save SPI Trace data into file: PATH"; the paths are kept, in order. The text writer decides
+// where a new file may begin (between transactions) and writes its header there.
 #pragma once
+
+#include "trace/TraceTextWriter.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -19,30 +22,32 @@ inline constexpr uint64_t kRolloverBytes = 0x7FFFFFF;
 // The name of file `number` of the chain that starts at `first` (0: `first` itself).
 std::filesystem::path rolloverName(const std::filesystem::path& first, unsigned number);
 
-class RolloverFiles {
+class RolloverFiles final : public trace::TextSink {
 public:
     using Announce = std::function<void(const std::string&)>;
 
-    // `limit`: a file longer than this is continued in the next one (tests use small limits).
-    RolloverFiles(std::filesystem::path first, std::string header, Announce announce,
-                  uint64_t limit = kRolloverBytes);
+    // `limit`: a file longer than this is full (tests use small limits).
+    RolloverFiles(std::filesystem::path first, Announce announce, uint64_t limit = kRolloverBytes);
 
-    // Opens the first file (appending to what it holds, as the continuous writer always did).
+    // Opens the first file, appending to what it holds (as the continuous writer always did).
     bool open();
-    // Appends text; call at a line end, where a new file may begin.
-    bool write(std::string_view text);
+    // Appends to the current file; a failure is kept (failed(), problem()).
+    void write(std::string_view text) override;
+    bool full() const { return size_ > limit_; }
+    // Closes the current file and opens the next of the chain.
+    bool next();
     bool close();
 
-    const std::vector<std::filesystem::path>& paths() const { return paths_; }
+    bool failed() const { return !problem_.empty(); }
     // "Error: cannot open|write PATH: reason" after a failure.
     const std::string& problem() const { return problem_; }
+    const std::vector<std::filesystem::path>& paths() const { return paths_; }
 
 private:
     bool openNumber(unsigned number);
-    bool fail(std::string_view what);
+    bool fail(std::string_view what, const std::filesystem::path& path);
 
     std::filesystem::path first_;
-    std::string header_;
     Announce announce_;
     uint64_t limit_;
     std::ofstream file_;
