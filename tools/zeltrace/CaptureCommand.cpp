@@ -1,0 +1,209 @@
+#include "CaptureCommand.h"
+
+#include "ApiTraceSource.h"
+#include "CaptureController.h"
+#include "ContinuousTextSink.h"
+#include "DeviceNumber.h"
+#include "StopSignals.h"
+#include "TraceFileSink.h"
+#include "device/DeviceFacts.h"
+#include "fileio/ProgramFolder.h"
+#include "zelapi.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <mutex>
+#include <thread>
+
+namespace zel::tools {
+
+const char* const kCaptureUsage =
+    "Usage: zeltrace capture FILE [--device N | --serial S] [--ring] [--records N] [--seconds S]\n"
+    "                        [--text TEXTFILE] [--chip-size BYTES] [--four-byte]\n"
+    "Records the emulator's SPI trace into the raw capture file FILE. Linear (default): until the\n"
+    "128 MiB buffer is full. --ring: the buffer is reused while a writer saves it, without limit.\n"
+    "--records and --seconds end the capture; Ctrl-C or SIGTERM end it cleanly. --text also writes\n"
+    "the continuous text (TEXTFILE, then TEXTFILE_1, ... past 128 MiB each). --chip-size (default\n"
+    "16 MiB) and --four-byte (the chip starts in 4-byte address mode) describe the emulated chip\n"
+    "for decoding. Without --device or --serial: the API's current emulator.\n"
+    "Prints \"capturing\" once the trace store is emptied (the target may start then), a summary at\n"
+    "the end. Exit status: 0 captured, 1 the device or a file failed, 2 usage.\n";
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+volatile std::sig_atomic_t stopSignal = 0;
+
+void onStop(int) { stopSignal = 1; }
+
+std::optional<CaptureJob> parseJob(Arguments& args, std::string& problem) {
+    CaptureJob job;
+    job.device = takeDeviceChoice(args);
+    job.ring = args.takeFlag("--ring");
+    uint64_t value = 0;
+    if (args.takeNumber("--records", 1, ~uint64_t{0} >> 4, value)) job.records = value;
+    if (args.takeNumber("--seconds", 1, 86400 * 365, value)) job.seconds = value;
+    if (args.takeNumber("--chip-size", 0x10000, 0x80000000, value)) {
+        job.chipSize = value;
+        if ((value & (value - 1)) != 0) args.refuse("--chip-size takes a power of two, not " + std::to_string(value));
+    }
+    job.fourByteAtPowerUp = args.takeFlag("--four-byte");
+    std::string text;
+    if (args.take("--text", text)) job.text = text;
+    if (auto wrong = args.problem({"FILE"})) {
+        problem = *wrong;
+        return std::nullopt;
+    }
+    job.output = args.rest()[0];
+    return job;
+}
+
+// stderr from several threads, and the progress line that a message line replaces.
+class Console {
+public:
+    Console() : terminal_(::isatty(STDERR_FILENO) == 1) {}
+    void message(const std::string& line) {
+        std::lock_guard lock(mutex_);
+        clearProgress();
+        std::fprintf(stderr, "%s\n", line.c_str());
+    }
+    void progress(uint64_t records, uint64_t saved) {
+        if (!terminal_) return;
+        std::lock_guard lock(mutex_);
+        std::fprintf(stderr, "\rcapturing: %llu records, %llu saved ", static_cast<unsigned long long>(records),
+                     static_cast<unsigned long long>(saved));
+        drawn_ = true;
+    }
+    void done() {
+        std::lock_guard lock(mutex_);
+        clearProgress();
+    }
+
+private:
+    void clearProgress() {
+        if (drawn_) std::fputs("\r\033[K", stderr);
+        drawn_ = false;
+    }
+    std::mutex mutex_;
+    bool terminal_;
+    bool drawn_ = false;
+};
+
+// The API open for the command; the emulators released and the API closed on every way out.
+struct ApiScope {
+    ApiScope() { CliInitialZelmorProDLL(); }
+    ~ApiScope() {
+        CliCloseUSBDevice();
+        CliCloseZelmorProDLL();
+    }
+};
+
+std::optional<int> chooseDevice(const DeviceChoice& choice) {
+    int index = CliGetUSBDevIndex();
+    if (choice.given()) {
+        const auto chosen = findChosenEmulator(choice);
+        if (!chosen) {
+            std::fprintf(stderr, "zeltrace: %s\n", chosen.problem().detail.c_str());
+            return std::nullopt;
+        }
+        index = *chosen;
+    }
+    if (CliIsZelmorProUSBOpened(index) != 1) {
+        char reason[256] = {};
+        CliGetDeviceProblem(CliGetFoundDeviceCount() == 0 ? -1 : index, reason, sizeof reason);
+        std::fprintf(stderr, "zeltrace: emulator %d cannot be used%s%s\n", session::deviceNumber(index),
+                     reason[0] ? ": " : "", reason);
+        return std::nullopt;
+    }
+    return index;
+}
+
+trace::TraceFileInfo fileInfo(const CaptureJob& job, int index) {
+    trace::TraceFileInfo info;
+    info.chip.size = job.chipSize;
+    info.chip.fourByteAtPowerUp = job.fourByteAtPowerUp;
+    uint32_t firmware = 0;
+    if (CliTryGetProductInfo(&firmware, nullptr, nullptr, index) == 1 && device::isG2(device::FirmwareWord{firmware}))
+        info.model = trace::EmulatorModel::G2;
+    info.mode = job.ring ? trace::CaptureMode::Ring : trace::CaptureMode::Linear;
+    return info;
+}
+
+// Waits for the end the job asks for, or for a stop signal, showing progress.
+void waitForEnd(const capture::CaptureController& capture, const CaptureJob& job, Console& console) {
+    const auto until = job.seconds ? Clock::now() + std::chrono::seconds(*job.seconds) : Clock::time_point::max();
+    auto nextProgress = Clock::now();
+    while (!stopSignal && !capture.settled() && Clock::now() < until) {
+        if (Clock::now() >= nextProgress) {
+            console.progress(capture.records(), capture.savedRecords());
+            nextProgress += std::chrono::milliseconds(250);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+int capture(const CaptureJob& job) {
+    ApiScope api;
+    const auto index = chooseDevice(job.device);
+    if (!index) return 1;
+    Console console;
+    auto say = [&console](const std::string& line) { console.message(line); };
+
+    const auto info = fileInfo(job, *index);
+    std::string problem;
+    auto raw = capture::TraceFileSink::create(job.output, info, problem);
+    if (!raw) return console.message(problem), 1;
+    capture::SinkChain sinks;
+    sinks.add(*raw);
+
+    std::optional<trace::CommandTable> commands;
+    std::optional<trace::CommandIoTable> io;
+    std::optional<trace::DecodeContext> context;
+    std::unique_ptr<capture::ContinuousTextSink> text;
+    if (job.text) {
+        std::error_code error;
+        const auto folder = fileio::programFolder();
+        commands = trace::CommandTable::load(folder / trace::kCommandTableFile, error);
+        if (commands) io = trace::CommandIoTable::load(folder / trace::kCommandIoTableFile, error);
+        if (!commands || !io)
+            return console.message("Error: cannot read the command tables in " + folder.string() + ": " + error.message()), 1;
+        context.emplace(trace::DecodeContext{*commands, *io, info.model, info.chip, false});
+        text = std::make_unique<capture::ContinuousTextSink>(*context, *job.text, say);
+        if (!text->open()) return console.message(text->problem()), 1;
+        sinks.add(*text);
+    }
+
+    ApiTraceSource source(*index);
+    capture::CaptureSettings settings;
+    settings.mode = job.ring ? capture::CaptureMode::Ring : capture::CaptureMode::Linear;
+    settings.recordLimit = job.records;
+    capture::CaptureController controller(source, settings, say);
+    onStopSignals(onStop);
+    controller.start(&sinks);
+    std::printf("capturing\n");
+    std::fflush(stdout);
+    waitForEnd(controller, job, console);
+    const auto end = controller.stop();
+    console.done();
+
+    std::printf("records captured: %llu\n", static_cast<unsigned long long>(controller.records()));
+    std::printf("capture file: %s (%llu records)\n", job.output.c_str(),
+                static_cast<unsigned long long>(raw->recordsWritten()));
+    if (text)
+        for (const auto& path : text->paths()) std::printf("text file: %s\n", path.c_str());
+    return end == capture::CaptureEnd::DeviceError || end == capture::CaptureEnd::WriteError ? 1 : 0;
+}
+
+}  // namespace
+
+int captureCommand(Arguments& args) {
+    std::string problem;
+    const auto job = parseJob(args, problem);
+    if (!job) return usageError("zeltrace capture", problem, 2);
+    return capture(*job);
+}
+
+}  // namespace zel::tools
