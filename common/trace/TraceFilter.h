@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "trace/CommandIoTable.h"
+#include "trace/TraceDecoding.h"
 #include "trace/TransactionIndex.h"
 
 namespace zel::trace {
@@ -45,5 +46,9 @@ struct FilteredTrace {
 // hold it matches none of them.
 FilteredTrace filterTrace(std::span<const std::uint8_t> records, const TransactionIndex& index,
                           const CommandIoTable& io, const FilterSettings& settings, std::uint32_t addressMask);
+// The same, with the address of an opcode the emulator does not decode taken from its I/O-decoded
+// bytes rather than its raw samples; the mask is the context's chip's.
+FilteredTrace filterTrace(std::span<const std::uint8_t> records, const TransactionIndex& index,
+                          const DecodeContext& context, const FilterSettings& settings);
 
 }  // namespace zel::trace

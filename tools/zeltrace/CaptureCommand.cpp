@@ -2,12 +2,12 @@
 
 #include "ApiTraceSource.h"
 #include "CaptureController.h"
+#include "CommandTables.h"
 #include "ContinuousTextSink.h"
 #include "DeviceNumber.h"
 #include "StopSignals.h"
 #include "TraceFileSink.h"
 #include "device/DeviceFacts.h"
-#include "fileio/ProgramFolder.h"
 #include "zelapi.h"
 
 #include <unistd.h>
@@ -20,17 +20,6 @@
 
 namespace zel::tools {
 
-const char* const kCaptureUsage =
-    "Usage: zeltrace capture FILE [--device N | --serial S] [--ring] [--records N] [--seconds S]\n"
-    "                        [--text TEXTFILE] [--chip-size BYTES] [--four-byte]\n"
-    "Records the emulator's SPI trace into the raw capture file FILE. Linear (default): until the\n"
-    "128 MiB buffer is full. --ring: the buffer is reused while a writer saves it, without limit.\n"
-    "--records and --seconds end the capture; Ctrl-C or SIGTERM end it cleanly. --text also writes\n"
-    "the continuous text (TEXTFILE, then TEXTFILE_1, ... past 128 MiB each). --chip-size (default\n"
-    "16 MiB) and --four-byte (the chip starts in 4-byte address mode) describe the emulated chip\n"
-    "for decoding. Without --device or --serial: the API's current emulator.\n"
-    "Prints \"capturing\" once the trace store is emptied (the target may start then), a summary at\n"
-    "the end. Exit status: 0 captured, 1 the device or a file failed, 2 usage.\n";
 
 namespace {
 
@@ -53,6 +42,7 @@ std::optional<CaptureJob> parseJob(Arguments& args, std::string& problem) {
     job.fourByteAtPowerUp = args.takeFlag("--four-byte");
     std::string text;
     if (args.take("--text", text)) job.text = text;
+    args.take("--tables", job.tables);
     if (auto wrong = args.problem({"FILE"})) {
         problem = *wrong;
         return std::nullopt;
@@ -159,18 +149,13 @@ int capture(const CaptureJob& job) {
     capture::SinkChain sinks;
     sinks.add(*raw);
 
-    std::optional<trace::CommandTable> commands;
-    std::optional<trace::CommandIoTable> io;
+    std::optional<CommandTables> tables;
     std::optional<trace::DecodeContext> context;
     std::unique_ptr<capture::ContinuousTextSink> text;
     if (job.text) {
-        std::error_code error;
-        const auto folder = fileio::programFolder();
-        commands = trace::CommandTable::load(folder / trace::kCommandTableFile, error);
-        if (commands) io = trace::CommandIoTable::load(folder / trace::kCommandIoTableFile, error);
-        if (!commands || !io)
-            return console.message("Error: cannot read the command tables in " + folder.string() + ": " + error.message()), 1;
-        context.emplace(trace::DecodeContext{*commands, *io, info.model, info.chip, false});
+        tables = loadCommandTables(job.tables, problem);
+        if (!tables) return console.message(problem), 1;
+        context.emplace(trace::DecodeContext{tables->commands, tables->io, info.model, info.chip, false});
         text = std::make_unique<capture::ContinuousTextSink>(*context, *job.text, say);
         if (!text->open()) return console.message(text->problem()), 1;
         sinks.add(*text);

@@ -137,7 +137,16 @@ void DisplayPass::forEachRow(std::size_t first, std::size_t count, const std::fu
     const std::size_t end = std::min(total, first + std::min(count, total - first));
 
     RowBuilder builder(context_, row);
+    // Take up the sequence where the transaction before the page left it, so a break at the
+    // page's first transaction shows as it does in a pass from the top.
     SequenceTracker sequence;
+    const std::size_t lookBackTo = number > 1 ? index_.timestampRecord(number - 1) : 0;
+    for (std::size_t i = first; i > lookBackTo; --i) {
+        const RecordView previous = recordAt(records_, i - 1);
+        if (previous.recordClass() != RecordClass::Numbered) continue;
+        sequence.classify(previous);
+        break;
+    }
     AddressModeTracker mode(context_.chip);
     mode.set(index_.fourByteMode(number));
     for (std::size_t i = first; i < end; ++i) {
