@@ -7,6 +7,7 @@ ZEL_PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
     srecord binutils flashrom
+    libzip-dev sigrok-cli
 )
 
 zel_missing_packages() {
