@@ -18,7 +18,7 @@ for records in "${sizes[@]}"; do
     "$bin/trace_records" "$work/capture.zeltrace" "$records"
     for format in sr vcd; do
         out=$work/capture.$format
-        /usr/bin/time -f '%e %M' -o "$work/time" "$bin/zeltrace" export "$work/capture.zeltrace" "$out" >"$work/said"
+        /usr/bin/time -f '%e %M' -o "$work/time" "$bin/zeltrace" export "$work/capture.zeltrace" "$out" --tables "$bin" >"$work/said"
         read -r seconds rss <"$work/time"
         samples=$(sed -nE 's/.*: ([0-9]+) samples.*/\1/p' "$work/said")
         printf '| %s | .%s | %s | %.1f | %s | %.1f |\n' "$records" "$format" "$seconds" "$(echo "$rss / 1024" | bc -l)" \
