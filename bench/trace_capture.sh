@@ -23,7 +23,7 @@ sim target-run 0 "$PWD/sim/scripts/stream.zts" $((rate / 2)) $((rate / 2 * secon
 while sim target-status 0 | grep -q running=1; do sleep 0.2; done
 made=$(echo "$(date +%s.%N) - $start" | bc)
 until sim trace-counters 0 | grep -q 'unread=0 '; do sleep 0.1; done
-kill -TERM "$capturer"
+kill -TERM "$(pgrep -P "$capturer")"  # zeltrace itself, below GNU time
 wait "$capturer"
 counters=$(sim trace-counters 0)
 produced=$(sed -E 's/.*produced=([0-9]+).*/\1/' <<<"$counters")

@@ -97,7 +97,9 @@ CaptureController::Step CaptureController::fetchOnce() {
         finish(CaptureEnd::LimitReached);
         return Step::Done;
     }
-    return added * 2 >= kFetchBytes ? Step::Again : Step::Wait;
+    // Anything new: the target is talking, so ask again at once (a pause here would cost a
+    // busy target the read-out's pace); nothing: poll at the 1 ms cadence.
+    return added > 0 ? Step::Again : Step::Wait;
 }
 
 uint32_t CaptureController::trimToLimit(uint32_t from, uint32_t length) {

@@ -10,6 +10,7 @@
 #include "device/DeviceFacts.h"
 #include "zelapi.h"
 
+#include <pthread.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -122,6 +123,18 @@ trace::TraceFileInfo fileInfo(const CaptureJob& job, int index) {
     return info;
 }
 
+// The stop signals go to this thread only: in the capture's threads they would cut a transfer or
+// a write short (the handler does not restart them), which would end the capture as a failure.
+void startWithStopSignalsHere(capture::CaptureController& controller, capture::RecordSink& sinks) {
+    sigset_t stops;
+    sigemptyset(&stops);
+    sigaddset(&stops, SIGINT);
+    sigaddset(&stops, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stops, nullptr);
+    controller.start(&sinks);  // its threads inherit the blocked set
+    pthread_sigmask(SIG_UNBLOCK, &stops, nullptr);
+}
+
 // Waits for the end the job asks for, or for a stop signal, showing progress.
 void waitForEnd(const capture::CaptureController& capture, const CaptureJob& job, Console& console) {
     const auto until = job.seconds ? Clock::now() + std::chrono::seconds(*job.seconds) : Clock::time_point::max();
@@ -135,31 +148,49 @@ void waitForEnd(const capture::CaptureController& capture, const CaptureJob& job
     }
 }
 
+// Where the records go: the raw capture file and, with --text, the continuous text.
+struct CaptureFiles {
+    std::unique_ptr<capture::TraceFileSink> raw;
+    std::optional<CommandTables> tables;
+    std::optional<trace::DecodeContext> context;
+    std::unique_ptr<capture::ContinuousTextSink> text;
+    capture::SinkChain sinks;
+};
+
+// Opens them; false with the problem said when one cannot be opened.
+bool openFiles(const CaptureJob& job, const trace::TraceFileInfo& info, CaptureFiles& files,
+               const capture::RolloverFiles::Announce& say) {
+    std::string problem;
+    files.raw = capture::TraceFileSink::create(job.output, info, problem);
+    if (!files.raw) return say(problem), false;
+    files.sinks.add(*files.raw);
+    if (!job.text) return true;
+    files.tables = loadCommandTables(job.tables, problem);
+    if (!files.tables) return say(problem), false;
+    files.context.emplace(trace::DecodeContext{files.tables->commands, files.tables->io, info.model, info.chip, false});
+    files.text = std::make_unique<capture::ContinuousTextSink>(*files.context, *job.text, say);
+    if (!files.text->open()) return say(files.text->problem()), false;
+    files.sinks.add(*files.text);
+    return true;
+}
+
+void printSummary(const capture::CaptureController& controller, const CaptureJob& job, const CaptureFiles& files) {
+    std::printf("records captured: %llu\n", static_cast<unsigned long long>(controller.records()));
+    std::printf("capture file: %s (%llu records)\n", job.output.c_str(),
+                static_cast<unsigned long long>(files.raw->recordsWritten()));
+    if (files.text)
+        for (const auto& path : files.text->paths()) std::printf("text file: %s\n", path.c_str());
+}
+
 int capture(const CaptureJob& job) {
     ApiScope api;
     const auto index = chooseDevice(job.device);
     if (!index) return 1;
     Console console;
     auto say = [&console](const std::string& line) { console.message(line); };
-
     const auto info = fileInfo(job, *index);
-    std::string problem;
-    auto raw = capture::TraceFileSink::create(job.output, info, problem);
-    if (!raw) return console.message(problem), 1;
-    capture::SinkChain sinks;
-    sinks.add(*raw);
-
-    std::optional<CommandTables> tables;
-    std::optional<trace::DecodeContext> context;
-    std::unique_ptr<capture::ContinuousTextSink> text;
-    if (job.text) {
-        tables = loadCommandTables(job.tables, problem);
-        if (!tables) return console.message(problem), 1;
-        context.emplace(trace::DecodeContext{tables->commands, tables->io, info.model, info.chip, false});
-        text = std::make_unique<capture::ContinuousTextSink>(*context, *job.text, say);
-        if (!text->open()) return console.message(text->problem()), 1;
-        sinks.add(*text);
-    }
+    CaptureFiles files;
+    if (!openFiles(job, info, files, say)) return 1;
 
     ApiTraceSource source(*index);
     capture::CaptureSettings settings;
@@ -167,18 +198,13 @@ int capture(const CaptureJob& job) {
     settings.recordLimit = job.records;
     capture::CaptureController controller(source, settings, say);
     onStopSignals(onStop);
-    controller.start(&sinks);
+    startWithStopSignalsHere(controller, files.sinks);
     std::printf("capturing\n");
     std::fflush(stdout);
     waitForEnd(controller, job, console);
     const auto end = controller.stop();
     console.done();
-
-    std::printf("records captured: %llu\n", static_cast<unsigned long long>(controller.records()));
-    std::printf("capture file: %s (%llu records)\n", job.output.c_str(),
-                static_cast<unsigned long long>(raw->recordsWritten()));
-    if (text)
-        for (const auto& path : text->paths()) std::printf("text file: %s\n", path.c_str());
+    printSummary(controller, job, files);
     return end == capture::CaptureEnd::DeviceError || end == capture::CaptureEnd::WriteError ? 1 : 0;
 }
 
