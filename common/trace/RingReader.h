@@ -2,6 +2,20 @@
 // filled and not yet decoded. The capture fills the buffer from its write length on and, when
 // the end has no room for another read, restarts at offset 0; it tells the reader where that
 // fill ended (wrapped()), so the tail beyond it, which holds nothing new, is never decoded.
+//
+// A continuous save loop, in outline:
+//
+//   TraceTextWriter writer(WriterKind::Continuous, context, fileSink);
+//   writer.writeHeader();
+//   while (capturing) {
+//       if (capture wrapped at fillEnd) reader.wrapped(fillEnd);
+//       auto piece = reader.next(buffer, writeLength);
+//       writer.feed(piece);                 // transactions may span pieces
+//       reader.consumed(piece.size());      // frees the space for the capture
+//       if (writer.written() > limit) { writer.flush(); open the next file;
+//                                        writer.switchSink(next); writer.writeHeader(); }
+//   }
+//   writer.flush();
 #pragma once
 
 #include <cstddef>

@@ -15,6 +15,21 @@ void appendPadded(std::string& out, std::string_view text, std::size_t width) {
     if (text.size() < width) out.append(width - text.size(), ' ');
 }
 
+// Decimal digits of `value`, at least `minDigits` of them (zero-filled).
+void appendDecimal(std::string& out, std::uint64_t value, int minDigits = 1) {
+    char digits[24];
+    int n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value != 0 || n < minDigits);
+    while (n > 0) out.push_back(digits[--n]);
+}
+
+void padTo(std::string& out, std::size_t start, std::size_t width) {
+    if (out.size() - start < width) out.append(width - (out.size() - start), ' ');
+}
+
 // A template with its "%02X" slots filled from `bytes`, in order.
 void appendFilled(std::string& out, std::string_view pattern, const std::uint8_t* bytes, std::size_t count) {
     std::size_t next = 0;
@@ -88,12 +103,19 @@ void TraceTextWriter::timestamp(RecordView record) {
     // In a filter's result every transaction starts a fresh sequence: the gaps the filter left
     // between kept transactions are no breaks.
     if (kind_ == WriterKind::Result) sequence_.reset();
-    std::string line;
-    if (!firstLine_) line.push_back('\n');
+    // "%u.%08u" of the seconds and the rest, padded to 17 (18 with the line break), then CNT.
+    if (pending_.size() >= kFlushAt) flush();
+    std::size_t start = pending_.size();
+    const bool lineBreak = !firstLine_;
+    if (lineBreak) pending_.push_back('\n');
     firstLine_ = false;
-    appendPadded(line, formatTimestamp(record.ticks()), kTimestampWidth);
-    appendPadded(line, std::to_string(number), kCountWidth);
-    put(line);
+    appendDecimal(pending_, record.ticks() / kTicksPerSecond);
+    pending_.push_back('.');
+    appendDecimal(pending_, record.ticks() % kTicksPerSecond, 8);
+    padTo(pending_, start, kTimestampWidth + (lineBreak ? 1 : 0));
+    start = pending_.size();
+    appendDecimal(pending_, number);
+    padTo(pending_, start, kCountWidth);
     inCommand_ = false;
     afterTimestamp_ = true;
     lineBytes_ = 0;
@@ -104,12 +126,15 @@ void TraceTextWriter::command(RecordView record) {
     const CommandLayout layout =
         layOutCommand(record, context_.io, context_.decoded(record.opcode()), mode_.fourByte(), context_.chip.addressMask());
     const CommandFieldLayout& field = layout_.fields[static_cast<std::size_t>(layout.shape)];
-    std::string text;
+    std::string& text = pending_;
+    const std::size_t start = text.size();
     if (context_.translate) {
-        const std::string name = context_.io.name(layout.opcode);
-        appendPadded(text, name, field.namePad);
+        const auto& description = context_.io.at(layout.opcode).description;
+        const std::string name = description ? std::string() : context_.io.name(layout.opcode);
+        const std::string_view shown = description ? std::string_view(*description) : std::string_view(name);
+        appendPadded(text, shown, field.namePad);
         // A name that fills its pad still keeps a blank before the bytes.
-        if (name.size() >= field.namePad && !field.translated.empty() && field.translated.front() != ' ')
+        if (shown.size() >= field.namePad && !field.translated.empty() && field.translated.front() != ' ')
             text.push_back(' ');
         appendFilled(text, field.translated, layout.fields.data(), layout.fieldCount);
     } else {
@@ -117,13 +142,12 @@ void TraceTextWriter::command(RecordView record) {
         std::copy_n(layout.fields.begin(), layout.fieldCount, bytes + 1);
         appendFilled(text, field.plain, bytes, layout.fieldCount + 1u);
     }
-    put(text);
     inCommand_ = true;
     opcode_ = layout.opcode;
     undecoded_ = layout.shape == CommandShape::Undecoded;
     dummyLeft_ = layout.dummyAfter;
     lineBytes_ = field.dataBytes;
-    needsSpace_ = !text.empty() && text.back() != ' ';
+    needsSpace_ = text.size() > start && text.back() != ' ';
     if (undecoded_) {
         io_.reset();
         undecodedRoles_ = UndecodedBytes(layout.addressBytes, layout.dummyAfter);
