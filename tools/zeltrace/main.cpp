@@ -18,7 +18,8 @@ void printUsage() {
     }
     text +=
         "       zeltrace SUBCOMMAND --help\n"
-        "Decodes raw SPI trace captures (*.zeltrace) into the trace viewer's text and reports on them.\n"
+        "Records an emulator's SPI trace into raw captures (*.zeltrace), decodes them into the trace\n"
+        "viewer's text, reports on them and exports them as logic waveforms.\n"
         "Exit status: 0 done, 1 a file could not be read or written, 2 usage.\n";
     std::fputs(text.c_str(), stdout);
 }
