@@ -1,9 +1,11 @@
 // zeltrace capture against zelsim: the emulator chosen by --device is the one captured (the
 // API's indexed trace read-out), a record limit gives exactly that many records in the raw file,
-// in order and without a gap, and a file that cannot be created ends the command with an error
+// in order and without a gap, the continuous text written while capturing is the text decode
+// makes of the file afterwards, and a file that cannot be created ends the command with an error
 // line naming it.
 #include "BackgroundChild.h"
 #include "SimProcess.h"
+#include "TempDir.h"
 #include "trace/TraceFile.h"
 
 #include <gtest/gtest.h>
@@ -18,9 +20,10 @@ TEST(ZeltraceCapture, CapturesTheChosenEmulatorUpToTheRecordLimit) {
     zel::test::SimProcess sim({"gen=1,serial=1234", "gen=2,serial=204711"});
     sim.exportEnvironment(std::chrono::milliseconds(20000));
     const auto file = sim.dir() / "stream.zeltrace";
+    const auto text = sim.dir() / "stream.txt";
     constexpr int kRecords = 50000;
     zel::test::BackgroundChild zeltrace({ZELTRACE_PATH, "capture", file.string(), "--device", "2", "--ring", "--records",
-                                         std::to_string(kRecords)});
+                                         std::to_string(kRecords), "--text", text.string()});
     ASSERT_TRUE(zeltrace.waitFor("capturing")) << zeltrace.output();
     sim.control("target-run 1 " + scriptPath() + " 200000 0");
     const auto result = zeltrace.finish(std::chrono::seconds(30));
@@ -48,6 +51,12 @@ TEST(ZeltraceCapture, CapturesTheChosenEmulatorUpToTheRecordLimit) {
     }
     EXPECT_EQ(gaps, 0u);
     EXPECT_GE(reads, size_t{kRecords} / 2 - 1);
+
+    const auto decoded = sim.dir() / "decoded.txt";
+    zel::test::BackgroundChild decode({ZELTRACE_PATH, "decode", file.string(), "--continuous", "-o", decoded.string()});
+    ASSERT_EQ(decode.finish().status, 0) << decode.output();
+    EXPECT_TRUE(zel::test::readBytes(text) == zel::test::readBytes(decoded))
+        << "the continuous text differs from the decoded capture";
 }
 
 TEST(ZeltraceCapture, AFileThatCannotBeCreatedEndsItWithAnError) {
