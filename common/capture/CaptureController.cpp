@@ -1,5 +1,7 @@
 #include "CaptureController.h"
 
+#include "ThreadPriority.h"
+
 #include <algorithm>
 #include <stdexcept>
 #include <utility>
@@ -111,6 +113,7 @@ uint32_t CaptureController::trimToLimit(uint32_t from, uint32_t length) {
 }
 
 void CaptureController::writeLoop(RecordSink& sink) {
+    yieldToOtherThreads();
     bool failed = false;
     for (;;) {
         const bool captureOver = captureDone_.load(std::memory_order_acquire);
