@@ -322,6 +322,10 @@ ZEL_EXPORT void CliGetSPITraceData(int* result, uint8_t* buffer, uint32_t* lengt
 ZEL_EXPORT void CliGetSPITrace(int* result, uint8_t* buffer, uint32_t* length, uint32_t limit);
 // Empties the device's trace store (register 0x60 is read through zeldev first, as before).
 ZEL_EXPORT void CliResetLogCounter();
+// The same two on device `index` rather than the current device, for a tool that captures the
+// emulator the user chose.
+ZEL_EXPORT void CliGetSPITraceDataOf(int* result, uint8_t* buffer, uint32_t* length, int index);
+ZEL_EXPORT void CliResetLogCounterOf(int index);
 // ((reg 0x2C & 0xFF) << 16) | (reg 0x2C & 0xFF00) | (reg 0x90 & 0xFF); unchanged when unread.
 ZEL_EXPORT void CliGetSPILastCommand(uint32_t* value);
 // Through zeldev: register 0x60 bit 4 := bits bit 0, then bit 5 := bits bit 1, each a

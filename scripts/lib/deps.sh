@@ -8,6 +8,7 @@ ZEL_PACKAGES=(
     clang libclang-rt-14-dev
     srecord binutils flashrom
     umockdev libumockdev-dev
+    libzip-dev sigrok-cli
 )
 
 zel_missing_packages() {

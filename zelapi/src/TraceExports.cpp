@@ -40,9 +40,14 @@ extern "C" {
 
 void CliGetSPITraceData(int* result, uint8_t* buffer, uint32_t* length)
 {
+    CliGetSPITraceDataOf(result, buffer, length, DoGetUSBDexIndex());
+}
+
+void CliGetSPITraceDataOf(int* result, uint8_t* buffer, uint32_t* length, int index)
+{
     if (!initialised() || result == nullptr || length == nullptr)
         return;
-    *result = BurstReadZelmorProLogData(buffer, kBurstLength, *length, kBurstMode, DoGetUSBDexIndex());
+    *result = BurstReadZelmorProLogData(buffer, kBurstLength, *length, kBurstMode, index);
 }
 
 void CliGetSPITrace(int* result, uint8_t* buffer, uint32_t* length, uint32_t limit)
@@ -62,11 +67,16 @@ void CliGetSPITrace(int* result, uint8_t* buffer, uint32_t* length, uint32_t lim
 
 void CliResetLogCounter()
 {
+    CliResetLogCounterOf(DoGetUSBDexIndex());
+}
+
+void CliResetLogCounterOf(int index)
+{
     if (!initialised())
         return;
     uint8_t unused = 0;
     ReadRegister(kTraceControl, unused);
-    ResetZelmorProSPITrace(DoGetUSBDexIndex());
+    ResetZelmorProSPITrace(index);
 }
 
 void CliGetSPILastCommand(uint32_t* value)

@@ -1,0 +1,48 @@
+#include "RingCursor.h"
+
+namespace zel::capture {
+
+std::optional<uint32_t> RingCursor::roomInRing() {
+    uint64_t fill = fill_.load(std::memory_order_relaxed);
+    const uint64_t saved = saved_.load(std::memory_order_acquire);
+    if (lap(fill) == lap(saved)) {
+        // Strictly below the end: the device link reads nothing at a fill of size - fetch.
+        if (uint64_t{position(fill)} + fetch_ < size_) return position(fill);
+        wrapEnd_.store(position(fill), std::memory_order_relaxed);
+        fill = pack(lap(fill) + 1, 0);
+        fill_.store(fill, std::memory_order_release);
+    }
+    // One lap ahead: the room is what lies between the fill and the first unsaved record.
+    if (uint64_t{position(fill)} + fetch_ <= position(saved)) return position(fill);
+    return std::nullopt;
+}
+
+std::optional<uint32_t> RingCursor::roomInLine() const {
+    const uint32_t at = position(fill_.load(std::memory_order_relaxed));
+    if (uint64_t{at} + fetch_ >= size_) return std::nullopt;
+    return at;
+}
+
+void RingCursor::filled(uint32_t length) {
+    const uint64_t fill = fill_.load(std::memory_order_relaxed);
+    fill_.store(pack(lap(fill), length), std::memory_order_release);
+}
+
+RingCursor::Pending RingCursor::pending() const {
+    const uint64_t saved = saved_.load(std::memory_order_relaxed);
+    const uint64_t fill = fill_.load(std::memory_order_acquire);
+    if (lap(fill) == lap(saved)) return {position(saved), position(fill), false};
+    return {position(saved), wrapEnd_.load(std::memory_order_relaxed), true};
+}
+
+void RingCursor::saved(uint32_t position) {
+    const uint64_t saved = saved_.load(std::memory_order_relaxed);
+    saved_.store(pack(lap(saved), position), std::memory_order_release);
+}
+
+void RingCursor::wrapSaved() {
+    const uint64_t saved = saved_.load(std::memory_order_relaxed);
+    saved_.store(pack(lap(saved) + 1, 0), std::memory_order_release);
+}
+
+}  // namespace zel::capture
