@@ -66,6 +66,7 @@ public:
     EmulatorControl& control() { return control_; }
     OperationLogModel& logModel() { return *logModel_; }
     PollingMachine& polling() { return polling_; }
+    LogSink& logSink() { return log_; }
     bool operationBusy() const { return worker_.busy(); }
     const TickGapMeter& tickGaps() const { return tickGaps_; }
     TickGapMeter& tickGaps() { return tickGaps_; }
