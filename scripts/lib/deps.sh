@@ -7,6 +7,7 @@ ZEL_PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
     srecord binutils flashrom
+    qt6-base-dev xvfb xauth fonts-dejavu-core
 )
 
 zel_missing_packages() {
