@@ -61,8 +61,12 @@ ChipSelectDialog::ChipSelectDialog(const ChipCatalogue& catalogue, bool g2Device
         if (on)
             fillSfdpFilter();
     });
-    connect(chipList_, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
-    connect(filterList_, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
+    const auto chooseAndClose = [this](const QListWidgetItem* item) {
+        chooseItem(item);
+        accept();
+    };
+    connect(chipList_, &QListWidget::itemDoubleClicked, this, chooseAndClose);
+    connect(filterList_, &QListWidget::itemDoubleClicked, this, chooseAndClose);
     connect(buttons_, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }
