@@ -112,6 +112,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QSignalSpy accepted(&dialog, &QDialog::accepted);
         const QPoint onItem = filter->visualItemRect(filter->item(3)).center();
+        QTest::mouseClick(filter->viewport(), Qt::LeftButton, {}, onItem);
         QTest::mouseDClick(filter->viewport(), Qt::LeftButton, {}, onItem);
         QCOMPARE(accepted.count(), 1);
         QCOMPARE(dialog.chosenChip(), QString("W25Q128JV"));
