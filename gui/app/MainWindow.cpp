@@ -344,7 +344,7 @@ void MainWindow::writeSettings(const settings::SettingsUpdate& changes) {
 
 void MainWindow::selectChip(int target) {
     if (!deviceUsable()) return;
-    const auto cfg = prompter_.chooseChip(this, configFolder_, target);
+    const auto cfg = prompter_.chooseChip(this, configFolder_, control_.state(), control_.identity().generation2, target);
     if (!cfg) return;
     if (control_.chooseChip(target, *cfg)) writeSettings(chipChanges(control_.state(), target));
     view_->showChoices(control_.state());
@@ -354,9 +354,10 @@ void MainWindow::selectChip(int target) {
 
 void MainWindow::loadFile(int target) {
     if (!deviceUsable()) return;
-    const auto file = prompter_.chooseImage(this, control_.state(), target);
-    if (!file) return;
-    startOperation([this, target, file = *file] { control_.loadImage(target, file); },
+    const auto choice = prompter_.chooseImage(this, control_.state(), target);
+    if (!choice) return;
+    control_.state().download.truncate = choice->truncate;
+    startOperation([this, target, file = choice->file] { control_.loadImage(target, file); },
                    [this, target] {
                        if (!control_.state().targets[size_t(target)].image.empty())
                            writeSettings(imageChanges(control_.state(), target));

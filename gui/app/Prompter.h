@@ -12,17 +12,19 @@ class QWidget;
 namespace zel::gui {
 
 struct EmulatorState;
+struct ImageChoice;
 
 class Prompter {
 public:
     virtual ~Prompter() = default;
     virtual void inform(QWidget* parent, const QString& text) = 0;
     virtual void warn(QWidget* parent, const QString& text) = 0;
-    // A chip configuration file for the target (0 or 1); nothing when cancelled.
+    // A chip configuration file for the target (0 or 1); nothing when cancelled. The choice
+    // starts at the target's current chip; a G2 emulator's buffer takes larger chips.
     virtual std::optional<std::filesystem::path> chooseChip(QWidget* parent, const std::filesystem::path& configFolder,
-                                                            int target) = 0;
+                                                            const EmulatorState& state, bool generation2, int target) = 0;
     // An image file for the target; nothing when cancelled.
-    virtual std::optional<std::filesystem::path> chooseImage(QWidget* parent, const EmulatorState& state, int target) = 0;
+    virtual std::optional<ImageChoice> chooseImage(QWidget* parent, const EmulatorState& state, int target) = 0;
     virtual std::optional<std::filesystem::path> chooseSaveFile(QWidget* parent, const QString& filter) = 0;
 };
 
@@ -31,8 +33,8 @@ public:
     void inform(QWidget* parent, const QString& text) override;
     void warn(QWidget* parent, const QString& text) override;
     std::optional<std::filesystem::path> chooseChip(QWidget* parent, const std::filesystem::path& configFolder,
-                                                    int target) override;
-    std::optional<std::filesystem::path> chooseImage(QWidget* parent, const EmulatorState& state, int target) override;
+                                                    const EmulatorState& state, bool generation2, int target) override;
+    std::optional<ImageChoice> chooseImage(QWidget* parent, const EmulatorState& state, int target) override;
     std::optional<std::filesystem::path> chooseSaveFile(QWidget* parent, const QString& filter) override;
 };
 

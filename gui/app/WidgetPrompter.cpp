@@ -4,16 +4,11 @@
 #include <QMessageBox>
 
 #include "EmulatorState.h"
+#include "dialogs/ChipSelectDialog.h"
+#include "dialogs/LoadFileDialog.h"
+#include "dialogs/core/BufferLimits.h"
 
 namespace zel::gui {
-namespace {
-
-std::optional<std::filesystem::path> chosen(const QString& file) {
-    if (file.isEmpty()) return std::nullopt;
-    return std::filesystem::path(file.toStdString());
-}
-
-}  // namespace
 
 void WidgetPrompter::inform(QWidget* parent, const QString& text) {
     QMessageBox::information(parent, QStringLiteral("Zelmor"), text);
@@ -24,23 +19,34 @@ void WidgetPrompter::warn(QWidget* parent, const QString& text) {
 }
 
 std::optional<std::filesystem::path> WidgetPrompter::chooseChip(QWidget* parent, const std::filesystem::path& configFolder,
-                                                                int target) {
-    const QString title = target == 0 ? QStringLiteral("Select Chip") : QStringLiteral("Select Chip for Flash 2");
-    return chosen(QFileDialog::getOpenFileName(parent, title, QString::fromStdString(configFolder.string()),
-                                               QStringLiteral("Chip Configuration (*.cfg)")));
+                                                                const EmulatorState& state, bool generation2, int target) {
+    const auto& current = state.targets[static_cast<size_t>(target)].chip;
+    ChipSelectDialog dialog(ChipCatalogue::read(configFolder, bufferLimit(generation2)), generation2,
+                            current ? QString::fromStdString(current->name) : QString(), parent);
+    if (target == 1) dialog.setWindowTitle(dialog.windowTitle() + QStringLiteral(" (Flash 2)"));
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    const auto chosen = lookupChip(configFolder, bufferLimit(generation2), dialog.chosenChip().toStdString());
+    if (!chosen) return std::nullopt;
+    return chosen->file;
 }
 
-std::optional<std::filesystem::path> WidgetPrompter::chooseImage(QWidget* parent, const EmulatorState& state, int target) {
-    const auto& current = state.targets[static_cast<size_t>(target)].image;
-    const QString start = current.empty() && !state.history.empty() ? QString::fromStdString(state.history.front().string())
-                                                                     : QString::fromStdString(current.string());
-    return chosen(QFileDialog::getOpenFileName(
-        parent, QStringLiteral("Load File"), start,
-        QStringLiteral("Binary File (*.bin);;Intel Hex Files (*.hex);;Motorola Hex Files (*.s19);;ROM Files (*.rom);;All Files (*)")));
+std::optional<ImageChoice> WidgetPrompter::chooseImage(QWidget* parent, const EmulatorState& state, int target) {
+    const TargetState& slot = state.targets[static_cast<size_t>(target)];
+    LoadFileChoice previous;
+    previous.path = slot.image.string();
+    previous.format = formatFromName(slot.format);
+    previous.truncate = state.download.truncate;
+    QStringList history;
+    for (const auto& path : state.history) history << QString::fromStdString(path.string());
+    LoadFileDialog dialog(previous, history, parent);
+    if (dialog.exec() != QDialog::Accepted || dialog.choice().path.empty()) return std::nullopt;
+    return ImageChoice{dialog.choice().path, dialog.choice().truncate};
 }
 
 std::optional<std::filesystem::path> WidgetPrompter::chooseSaveFile(QWidget* parent, const QString& filter) {
-    return chosen(QFileDialog::getSaveFileName(parent, QString(), QString(), filter));
+    const QString file = QFileDialog::getSaveFileName(parent, QString(), QString(), filter);
+    if (file.isEmpty()) return std::nullopt;
+    return std::filesystem::path(file.toStdString());
 }
 
 }  // namespace zel::gui

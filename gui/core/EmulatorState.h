@@ -27,6 +27,12 @@ struct TargetState {
     std::uint32_t imageSize = 0;
 };
 
+// What the Load File step decided for a target.
+struct ImageChoice {
+    std::filesystem::path file;
+    bool truncate = false;  // a file larger than the chip is cut to it instead of refused
+};
+
 // Hold-pin codes as CliSetHoldPin takes them.
 enum HoldPin : std::uint8_t { kHoldDefaultLow = 0, kHoldDefaultHigh = 1, kHoldFloating = 2, kHoldInput = 3 };
 const char* holdPinText(std::uint8_t hold);

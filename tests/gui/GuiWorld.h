@@ -34,10 +34,11 @@ public:
 
     void inform(QWidget*, const QString& text) override { shown << text; }
     void warn(QWidget*, const QString& text) override { shown << text; }
-    std::optional<std::filesystem::path> chooseChip(QWidget*, const std::filesystem::path& folder, int) override {
+    std::optional<std::filesystem::path> chooseChip(QWidget*, const std::filesystem::path& folder, const EmulatorState&,
+                                                    bool, int) override {
         return folder / chip;
     }
-    std::optional<std::filesystem::path> chooseImage(QWidget*, const EmulatorState&, int) override { return image; }
+    std::optional<ImageChoice> chooseImage(QWidget*, const EmulatorState&, int) override { return ImageChoice{image, false}; }
     std::optional<std::filesystem::path> chooseSaveFile(QWidget*, const QString&) override { return saveAs; }
 };
 
