@@ -1,5 +1,6 @@
 #include "MainView.h"
 
+#include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -40,6 +41,10 @@ MainView::MainView(OperationLogModel& log, QWidget* parent) : QWidget(parent) {
     bold.setBold(true);
     bold.setPointSizeF(bold.pointSizeF() * 1.2);
     status_->setFont(bold);
+    deviceSelector_ = new QComboBox(this);
+    deviceSelector_->setObjectName(QStringLiteral("deviceSelector"));
+    deviceSelector_->setToolTip(QStringLiteral("The emulator this window works on, by serial number"));
+    identity->addRow(QStringLiteral("Emulator: "), deviceSelector_);
     identity->addRow(status_);
     welcome_ = addLine(identity, QStringLiteral("Welcome to Varnik "), "welcomeLine");
     type_ = addLine(identity, QStringLiteral("Type: "), "typeLine");

@@ -9,6 +9,7 @@
 #include "EmulatorState.h"
 #include "LastCommand.h"
 
+class QComboBox;
 class QFormLayout;
 class QLabel;
 class QListView;
@@ -30,10 +31,12 @@ public:
     void showProgress(bool running, int percent);
     void scrollLogToEnd();
     QPushButton* cancelButton() const { return cancel_; }
+    QComboBox* deviceSelector() const { return deviceSelector_; }
 
 private:
     QLabel* addLine(QFormLayout* form, const QString& label, const char* name);
 
+    QComboBox* deviceSelector_;
     QLabel* status_;
     QLabel* welcome_;
     QLabel* type_;

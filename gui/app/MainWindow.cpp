@@ -174,13 +174,7 @@ void MainWindow::buildToolbar() {
     bar->addAction(actions_.loadFile2);
     connect(actions_.toolbar, &QAction::toggled, bar, &QWidget::setVisible);
 
-    QToolBar* devices = addToolBar(QStringLiteral("Emulator"));
-    devices->setObjectName(QStringLiteral("deviceToolbar"));
-    devices->addWidget(new QLabel(QStringLiteral(" Emulator: "), devices));
-    deviceSelector_ = new QComboBox(devices);
-    deviceSelector_->setObjectName(QStringLiteral("deviceSelector"));
-    deviceSelector_->setMinimumContentsLength(14);
-    devices->addWidget(deviceSelector_);
+    deviceSelector_ = view_->deviceSelector();
     connect(deviceSelector_, &QComboBox::activated, this, &MainWindow::chooseDevice);
 }
 
