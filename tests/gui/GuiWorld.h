@@ -50,11 +50,15 @@ struct GuiWorld {
         ::setenv("XDG_RUNTIME_DIR", (home.path() / "run").c_str(), 1);
         settings = std::make_unique<GuiSettings>(home.path() / "config" / "Varnik" / "Zelmor",
                                                  std::vector<std::filesystem::path>{ZEL_TEMPLATE_DIR});
+        QElapsedTimer started;
+        started.start();
         session = std::make_unique<session::ApiSession>(api);
         window = std::make_unique<MainWindow>(MainWindowSetup{api, holder, *settings, prompter, ZEL_CONFIG_DIR,
                                                               home.path() / "run" / "zelmor-notice.sock", true});
         window->show();
         window->start();
+        QCoreApplication::processEvents();
+        startMs = started.elapsed();
     }
     ~GuiWorld() {
         window.reset();  // the worker ends before the API closes
@@ -102,6 +106,7 @@ struct GuiWorld {
     std::unique_ptr<GuiSettings> settings;
     std::unique_ptr<session::ApiSession> session;
     std::unique_ptr<MainWindow> window;
+    qint64 startMs = 0;  // API opened to a shown, populated window
 };
 
 }  // namespace zel::gui::test
