@@ -321,6 +321,10 @@ private slots:
         QVERIFY(world.waitIdle(120000));
         world.action("loadFile2Action")->trigger();
         QVERIFY(world.waitIdle(120000));
+        // The same machine with the window idle, to tell the machine's load from the window's own.
+        world.window->tickGaps().reset();
+        QTest::qWait(3000);
+        const long long idleGap = world.window->tickGaps().longestGapMs();
         const int from = world.rows();
         world.window->tickGaps().reset();
         QElapsedTimer timer;
@@ -331,8 +335,8 @@ private slots:
         const qint64 took = timer.elapsed();
         QVERIFY(world.waitForLog("Download Complete", from));
         QVERIFY(world.waitForLog("Flash 2 Target Memory Region: [0x0, 0x8000000)", from));
-        qInfo("256 MiB download in %lld ms; longest gap between window timer ticks: %lld ms", took,
-              static_cast<long long>(world.window->tickGaps().longestGapMs()));
+        qInfo("256 MiB download in %lld ms; longest gap between window timer ticks: %lld ms (idle for 3 s before: %lld ms)",
+              took, static_cast<long long>(world.window->tickGaps().longestGapMs()), idleGap);
         QVERIFY(world.window->tickGaps().longestGapMs() < 50);
     }
 
