@@ -217,7 +217,7 @@ void MainWindow::devicesEnumerated(int opened) {
         deviceSelector_->addItem(QStringLiteral("%1: %2").arg(i + 1).arg(QString::fromStdString(serialText(serials[size_t(i)]))));
     deviceSelector_->setCurrentIndex(found > 0 ? index : -1);
     deviceSelector_->setEnabled(found > 1);
-    control_.setDevice(index);
+    control_.setDevice(index, found > 0 ? serials[size_t(index)] : session::kSerialNotAvailable);
     if (opened > 0 && api_.isOpened(index)) {
         control_.refreshStatus();
         polling_.setEmulating(control_.identity().present && control_.isEmulating());
@@ -230,8 +230,8 @@ void MainWindow::devicesEnumerated(int opened) {
 
 void MainWindow::chooseDevice(int index) {
     if (worker_.busy() || index < 0 || index == control_.device()) return;
-    control_.setDevice(index);
     const std::uint32_t serial = api_.serialNumber(index);
+    control_.setDevice(index, serial);
     if (serial != session::kSerialNotAvailable) {
         selectedSerial_ = serial;
         writeSettings(selectedSerialChange(serial));

@@ -28,6 +28,20 @@ std::string perFlash(bool dual, int target, const std::string& text) {
 EmulatorControl::EmulatorControl(session::DeviceApi& api, HolderApi& holder, LogSink& log)
     : api_(api), holder_(holder), log_(log) {}
 
+void EmulatorControl::setDevice(int index, std::uint32_t serial) {
+    device_ = index;
+    if (serial == serial_) return;
+    bufferTarget_ = -1;  // the API's buffer holds the other emulator's image
+    auto [slot, created] = states_.try_emplace(serial);
+    if (created) {
+        const EmulatorState& previous = states_.at(serial_);
+        slot->second.pins = previous.pins;
+        slot->second.download = previous.download;
+        slot->second.history = previous.history;
+    }
+    serial_ = serial;
+}
+
 bool EmulatorControl::isOpened() { return api_.isOpened(device_); }
 bool EmulatorControl::isEmulating() { return api_.isEmulating(device_); }
 
@@ -49,7 +63,7 @@ const DeviceIdentity& EmulatorControl::refreshStatus() {
 }
 
 void EmulatorControl::applyPinSettings() {
-    const PinSettings& pins = state_.pins;
+    const PinSettings& pins = state().pins;
     api_.setHoldPin(pins.hold, device_);
     api_.setMisoDriven(pins.miso);
     holder_.setRstPin(pins.resetPin, device_);
@@ -62,7 +76,7 @@ void EmulatorControl::applyPinSettings() {
 }
 
 bool EmulatorControl::vccCompatible() const {
-    const auto& chip = state_.targets[0].chip;
+    const auto& chip = state().targets[0].chip;
     if (!chip || !identity_.present) return true;
     // Only firmware with voltage variants says which supply its image drives.
     const bool voltageFirmware = identity_.generation2 || identity_.firmwareText.find('V') != std::string::npos;
@@ -71,7 +85,7 @@ bool EmulatorControl::vccCompatible() const {
 }
 
 void EmulatorControl::logVccCheck() {
-    const auto& chip = state_.targets[0].chip;
+    const auto& chip = state().targets[0].chip;
     if (!chip) return;
     if (!vccCompatible()) {
         if (identity_.generation2) {
@@ -102,15 +116,15 @@ bool EmulatorControl::chooseChip(int target, const std::filesystem::path& cfgFil
                     info.voltage, info.no4ByteMode};
     log_.log(perFlash(target == 1, target, format("Chip: %s %s (0x%x bytes, %u mV) is set", chip.manufacturer.c_str(),
                                                    chip.name.c_str(), chip.size, chip.voltage)));
-    state_.targets[static_cast<size_t>(target)].chip = std::move(chip);
+    state().targets[static_cast<size_t>(target)].chip = std::move(chip);
     if (target == 0) logVccCheck();
     return true;
 }
 
-void EmulatorControl::forgetChip(int target) { state_.targets[static_cast<size_t>(target)].chip.reset(); }
+void EmulatorControl::forgetChip(int target) { state().targets[static_cast<size_t>(target)].chip.reset(); }
 
 bool EmulatorControl::loadImage(int target, const std::filesystem::path& file) {
-    TargetState& slot = state_.targets[static_cast<size_t>(target)];
+    TargetState& slot = state().targets[static_cast<size_t>(target)];
     log_.log("Loading " + file.string() + " ...");
     const session::ImageLoad load = api_.loadImage(file, identity_.generation2);
     bufferTarget_ = load.loaded ? target : -1;
@@ -121,14 +135,14 @@ bool EmulatorControl::loadImage(int target, const std::filesystem::path& file) {
     slot.image = file;
     slot.format = text::wideToUtf8(settings::imageFormatName(text::utf8ToWide(file.string())));
     slot.imageSize = load.size;
-    state_.remember(file);
+    state().remember(file);
     log_.log(file.string() + " is opened");
     return true;
 }
 
 bool EmulatorControl::ensureImageInBuffer(int target) {
     if (bufferTarget_ == target && !reloadNeeded_) return true;
-    const TargetState& slot = state_.targets[static_cast<size_t>(target)];
+    const TargetState& slot = state().targets[static_cast<size_t>(target)];
     const session::ImageLoad load = api_.loadImage(slot.image, identity_.generation2);
     bufferTarget_ = load.loaded ? target : -1;
     if (!load.loaded) log_.log("Error: " + load.error);
@@ -140,13 +154,13 @@ std::uint32_t EmulatorControl::targetAddress(int target, std::uint32_t offset) c
 }
 
 RunResult EmulatorControl::run() {
-    if (!state_.targets[0].chip) return RunResult::NoChip;
+    if (!state().targets[0].chip) return RunResult::NoChip;
     if (reloadNeeded_) {
         for (int target = 0; target < 2; ++target)
-            if (!state_.targets[static_cast<size_t>(target)].image.empty()) ensureImageInBuffer(target);
+            if (!state().targets[static_cast<size_t>(target)].image.empty()) ensureImageInBuffer(target);
         reloadNeeded_ = false;
     }
-    const PinSettings& pins = state_.pins;
+    const PinSettings& pins = state().pins;
     api_.setHoldPin(pins.hold, device_);
     api_.bootFromEmulator(0);
     log_.log("System boots from ZelmorPro/Zelmor...");
@@ -178,7 +192,7 @@ void EmulatorControl::stop() {
     } else {
         log_.log("Warning: Emulator  is stoped\n");
     }
-    state_.pins.hold = kHoldFloating;
+    state().pins.hold = kHoldFloating;
     api_.setHoldPin(kHoldFloating, device_);
     log_.log("ZelmorPro Hold-Pin Setting: Floating by default");
 }
@@ -205,7 +219,7 @@ OperationResult EmulatorControl::download() {
     }
     log_.log("Downloading, please wait ...\n");
     for (int target = 0; target < 2; ++target) {
-        const TargetState& slot = state_.targets[static_cast<size_t>(target)];
+        const TargetState& slot = state().targets[static_cast<size_t>(target)];
         if (!slot.chip || (target == 1 && slot.image.empty())) continue;
         const OperationResult result = downloadTarget(target);
         if (result != OperationResult::Done) return result;
@@ -215,9 +229,9 @@ OperationResult EmulatorControl::download() {
 }
 
 OperationResult EmulatorControl::downloadTarget(int target) {
-    const TargetState& slot = state_.targets[static_cast<size_t>(target)];
-    const DownloadOptions& options = state_.download;
-    const bool dual = state_.dualFlash();
+    const TargetState& slot = state().targets[static_cast<size_t>(target)];
+    const DownloadOptions& options = state().download;
+    const bool dual = state().dualFlash();
     const std::uint64_t chipSize = slot.chip->size;
     if (options.start >= chipSize) {
         log_.log("Error: the address is out of the chip's memory range");
@@ -257,7 +271,7 @@ OperationResult EmulatorControl::verify() {
     log_.log("Checking, please wait ...\n");
     OperationResult overall = OperationResult::Done;
     for (int target = 0; target < 2; ++target) {
-        const TargetState& slot = state_.targets[static_cast<size_t>(target)];
+        const TargetState& slot = state().targets[static_cast<size_t>(target)];
         if (!slot.chip || (target == 1 && slot.image.empty())) continue;
         const OperationResult result = verifyTarget(target);
         if (result == OperationResult::Cancelled) return result;
@@ -267,14 +281,14 @@ OperationResult EmulatorControl::verify() {
 }
 
 OperationResult EmulatorControl::verifyTarget(int target) {
-    const TargetState& slot = state_.targets[static_cast<size_t>(target)];
-    const std::uint32_t start = state_.download.start;
+    const TargetState& slot = state().targets[static_cast<size_t>(target)];
+    const std::uint32_t start = state().download.start;
     if (!ensureImageInBuffer(target)) {
         log_.log("Verify Fail. Checksum is different.\n");
         return OperationResult::Failed;
     }
     const std::uint64_t end = std::min<std::uint64_t>(std::uint64_t{start} + slot.imageSize, slot.chip->size);
-    log_.log(state_.dualFlash() ? format("Reading Flash %d From Address [0x%x, 0x%x)", target + 1, start, unsigned(end))
+    log_.log(state().dualFlash() ? format("Reading Flash %d From Address [0x%x, 0x%x)", target + 1, start, unsigned(end))
                                 : format("Reading From Address [0x%x, 0x%x)", start, unsigned(end)));
     const session::VerifyResult verified =
         api_.verify(targetAddress(target, start), slot.imageSize, identity_.generation2, device_);
@@ -294,7 +308,7 @@ OperationResult EmulatorControl::read() {
         log_.log("Error: Emulator can not be detected\n");
         return OperationResult::NoDevice;
     }
-    const auto& chip = state_.targets[0].chip;
+    const auto& chip = state().targets[0].chip;
     if (!chip) {
         log_.log("Error: The Chip is not setted.");
         return OperationResult::Refused;

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <span>
 #include <string>
 
@@ -28,9 +29,12 @@ public:
     EmulatorControl(session::DeviceApi& api, HolderApi& holder, LogSink& log);
 
     int device() const { return device_; }
-    void setDevice(int index) { device_ = index; }
-    EmulatorState& state() { return state_; }
-    const EmulatorState& state() const { return state_; }
+    // Works on emulator `index` from now on, with the choices made for it before (keyed by its
+    // serial number); a new emulator starts with the pin and download settings of the last one
+    // and no chip or file.
+    void setDevice(int index, std::uint32_t serial);
+    EmulatorState& state() { return states_[serial_]; }
+    const EmulatorState& state() const { return states_.at(serial_); }
     const DeviceIdentity& identity() const { return identity_; }
 
     // Reads the identity, applies the pin settings and checks the chip's supply; the identity.
@@ -71,7 +75,8 @@ private:
     HolderApi& holder_;
     LogSink& log_;
     int device_ = 0;
-    EmulatorState state_;
+    std::uint32_t serial_ = session::kSerialNotAvailable;
+    std::map<std::uint32_t, EmulatorState> states_{{session::kSerialNotAvailable, EmulatorState{}}};
     DeviceIdentity identity_;
     int bufferTarget_ = -1;  // whose image the API's buffer holds
     bool reloadNeeded_ = false;

@@ -114,6 +114,23 @@ TEST(EmulatorControl, DownloadRangesAndDualFlashAddresses) {
     EXPECT_EQ(bench.lines.messages.back(), "The command can't be executed");
 }
 
+TEST(EmulatorControl, EachEmulatorKeepsItsOwnChoices) {
+    Bench bench;
+    bench.control.state().pins.hold = kHoldInput;
+    bench.control.setDevice(0, 204711);
+    bench.chipAndImage(0);
+    bench.control.setDevice(1, 42);
+    EXPECT_FALSE(bench.control.state().targets[0].chip);      // a new emulator has no chip yet
+    EXPECT_EQ(bench.control.state().pins.hold, kHoldInput);   // but the user's pin settings
+    bench.calls.calls.clear();
+    bench.control.setDevice(0, 204711);
+    ASSERT_TRUE(bench.control.state().targets[0].chip);
+    EXPECT_EQ(bench.control.state().targets[0].image, "image.hex");
+    // The API's one buffer held the other emulator's image meanwhile: reloaded before use.
+    EXPECT_EQ(bench.control.download(), OperationResult::Done);
+    EXPECT_EQ(bench.calls.calls[0], "load image.hex");
+}
+
 TEST(EmulatorControl, VerifyPassFailAndTheSupplyCheck) {
     Bench bench;
     bench.api.product = {0x03018A05, 1, L"ZelmorPro", true};  // 1.8 V image
