@@ -14,6 +14,7 @@
 #include <random>
 
 #include "GuiWorld.h"
+#include "SettingsSheet.h"
 
 using zel::gui::test::GuiWorld;
 
@@ -168,6 +169,14 @@ private slots:
         world.action("runAction")->trigger();
         QVERIFY(world.waitForLog("Start Emulator.", from));
         QCOMPARE(world.sim.reg(0, 0x28) & 1, 1);
+        // While it emulates, the idle ticks show the target's SPI bus: its last command (the
+        // target board reads the JEDEC ID here) and the chip select, high while the bus idles.
+        world.sim.control("target 0 9f 3");
+        QVERIFY(world.waitForLine("lastCommandLine", QStringLiteral("0x9f"), 3000));
+        QVERIFY(world.waitForLine("pinStatusLine", QStringLiteral("High"), 3000));
+        world.sim.control("bus 0 busy");
+        QVERIFY(world.waitForLine("pinStatusLine", QStringLiteral("Low"), 3000));
+        world.sim.control("bus 0 idle");
         QVERIFY(world.action("stopAction")->isEnabled());
         QVERIFY(!world.action("downloadAction")->isEnabled());
         world.action("stopAction")->trigger();
@@ -338,6 +347,26 @@ private slots:
         qInfo("256 MiB download in %lld ms; longest gap between window timer ticks: %lld ms (idle for 3 s before: %lld ms)",
               took, static_cast<long long>(world.window->tickGaps().longestGapMs()), idleGap);
         QVERIFY(world.window->tickGaps().longestGapMs() < 50);
+    }
+
+    void settingsSheetHostsThePagesLaterFeaturesAdd() {
+        GuiWorld world({"gen=2"});
+        world.window->addSettingsPage([](zel::gui::SettingsSheet& sheet) {
+            auto* page = new QWidget;
+            page->setObjectName(QStringLiteral("pinSettingsPage"));
+            sheet.addPage(QStringLiteral("Pin Settings"), page);
+        });
+        int pages = -1;
+        QTimer::singleShot(0, [&] {
+            auto* sheet = qobject_cast<zel::gui::SettingsSheet*>(QApplication::activeModalWidget());
+            if (!sheet) return;
+            pages = sheet->pageCount();
+            if (sheet->findChild<QWidget*>(QStringLiteral("pinSettingsPage"))) sheet->accept();
+        });
+        const int from = world.rows();
+        world.action("configureAction")->trigger();
+        QCOMPARE(pages, 1);
+        QVERIFY(world.waitForLog("Emulator is in 3-byte mode! ", from, 3000));
     }
 
     void realMessageBoxIsWiredToThePrompter() {
