@@ -10,6 +10,8 @@
 #include <QTest>
 
 #include <cstdlib>
+#include <sys/mman.h>
+#include <unistd.h>
 #include <memory>
 #include <optional>
 
@@ -48,6 +50,8 @@ struct GuiWorld {
         sim.exportEnvironment();
         ::setenv("XDG_CONFIG_HOME", (home.path() / "config").c_str(), 1);
         ::setenv("XDG_RUNTIME_DIR", (home.path() / "run").c_str(), 1);
+        // A share channel of this test's own: tests running beside it serve and request theirs.
+        ::setenv("ZELMOR_SHARE_PREFIX", sharePrefix().c_str(), 1);
         settings = std::make_unique<GuiSettings>(home.path() / "config" / "Varnik" / "Zelmor",
                                                  std::vector<std::filesystem::path>{ZEL_TEMPLATE_DIR});
         QElapsedTimer started;
@@ -63,7 +67,11 @@ struct GuiWorld {
     ~GuiWorld() {
         window.reset();  // the worker ends before the API closes
         session.reset();
+        const std::string segment = "/" + sharePrefix() + "ZelmorProSharedMem." + std::to_string(::geteuid());
+        ::shm_unlink(segment.c_str());
+        ::shm_unlink((segment + ".live").c_str());
     }
+    static std::string sharePrefix() { return "zeltest." + std::to_string(::getpid()) + ".gui."; }
 
     QAction* action(const char* name) const { return window->findChild<QAction*>(QString::fromLatin1(name)); }
     QString line(const char* name) const { return window->findChild<QLabel*>(QString::fromLatin1(name))->text(); }
