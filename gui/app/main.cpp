@@ -4,12 +4,12 @@
 #include <QApplication>
 #include <QMessageBox>
 
-#include "DriverHousekeeping.h"
 #include "GuiSettings.h"
 #include "Log.h"
 #include "MainWindow.h"
 #include "ApiSession.h"
 #include "ProcessScan.h"
+#include "StartupGate.h"
 #include "Prompter.h"
 #include "ZelapiDevices.h"
 #include "ZelapiHolder.h"
@@ -39,15 +39,10 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Zelmor"));
     QApplication::setApplicationVersion(QStringLiteral(ZEL_VERSION));
 
-    if (gui::commandLineToolRunning()) {
-        QMessageBox::critical(nullptr, QStringLiteral("Zelmor"), QStringLiteral("Varnik ZelmorPro--CLI is already running! "));
-        return 1;
-    }
-    auto housekeeping = gui::makeDriverHousekeeping();
-    if (const gui::OldDriver found = housekeeping->detect(); found != gui::OldDriver::Clean) {
-        QMessageBox::information(nullptr, QStringLiteral("Zelmor"), QString::fromStdString(std::string(gui::oldDriverMessage(found))));
-        if (found == gui::OldDriver::PresentOnOldSystem) housekeeping->remove();
-        return 0;
+    const auto housekeeping = gui::makeDriverHousekeeping();
+    if (const auto refusal = gui::checkStart([] { return gui::commandLineToolRunning(); }, *housekeeping)) {
+        QMessageBox::information(nullptr, QStringLiteral("Zelmor"), QString::fromStdString(refusal->message));
+        return refusal->exitStatus;
     }
 
     const std::filesystem::path programFolder = fileio::programFolder();

@@ -12,6 +12,7 @@
 #include "OperationWorker.h"
 #include "ProcessScan.h"
 #include "SettingsBinding.h"
+#include "StartupGate.h"
 #include "TempDir.h"
 #include "settings/SettingsKeys.h"
 #include "settings/SettingsUpdate.h"
@@ -34,6 +35,35 @@ TEST(ProcessScan, FindsTheToolByNameOnlyAmongTheUsersProcesses) {
     EXPECT_TRUE(commandLineToolRunning(proc.path(), ::geteuid()));
     EXPECT_FALSE(commandLineToolRunning(proc.path(), ::geteuid() + 1));  // another user's tool
     EXPECT_FALSE(commandLineToolRunning(proc.path() / "missing", ::geteuid()));
+}
+
+class FakeDrivers final : public DriverHousekeeping {
+public:
+    OldDriver found = OldDriver::Clean;
+    int detections = 0;
+    int removals = 0;
+    OldDriver detect() override { ++detections; return found; }
+    void remove() override { ++removals; }
+};
+
+TEST(StartupGate, RefusesBesideTheToolAndOnAnOldDriver) {
+    FakeDrivers drivers;
+    EXPECT_FALSE(checkStart([] { return false; }, drivers));
+
+    const auto besideTool = checkStart([] { return true; }, drivers);
+    ASSERT_TRUE(besideTool);
+    EXPECT_EQ(besideTool->message, "Varnik ZelmorPro--CLI is already running! ");
+    EXPECT_EQ(drivers.detections, 1);  // only the first, clean start looked
+
+    drivers.found = OldDriver::Present;
+    const auto present = checkStart([] { return false; }, drivers);
+    ASSERT_TRUE(present);
+    EXPECT_NE(present->message.find("(CyUSB...)"), std::string::npos);
+    EXPECT_EQ(drivers.removals, 0);  // the user removes it
+    drivers.found = OldDriver::PresentOnOldSystem;
+    ASSERT_TRUE(checkStart([] { return false; }, drivers));
+    EXPECT_EQ(drivers.removals, 1);
+    EXPECT_EQ(makeDriverHousekeeping()->detect(), OldDriver::Clean);  // Linux has no such packages
 }
 
 TEST(GuiSettings, MadeFromTheTemplateAndMergedOnEveryWrite) {
