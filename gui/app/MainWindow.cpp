@@ -75,6 +75,7 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
     connect(fastTimer_, &QTimer::timeout, this, [this] { onPollTimer(true); });
     connect(uiTimer_, &QTimer::timeout, this, &MainWindow::onUiTimer);
     fastTimer_->setSingleShot(true);
+    uiTimer_->setTimerType(Qt::PreciseTimer);  // its gaps are how responsive the window is
 
     if (setup.noticeSocket) {
         try {
