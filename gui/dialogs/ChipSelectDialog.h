@@ -10,6 +10,18 @@
 //   filterSfdp   radio "SFDP supported devices"
 //   buttonBox    OK and Cancel
 // Every chip item keeps the chip's real name as item data (Qt::UserRole).
+//
+// Use: read the catalogue when the dialog is to open, and look the choice up again after OK (a
+// file may have gone meanwhile); a miss is reported and the selected chip stays as it was:
+//   const auto folder = chipcfg::configFolder(programFolder, chipcfg::ProductLine::ZelmorPro);
+//   ChipSelectDialog dialog(ChipCatalogue::read(folder, bufferLimit(g2)), g2, currentChip, this);
+//   if (dialog.exec() == QDialog::Accepted) {
+//       if (auto chip = lookupChip(folder, bufferLimit(g2), dialog.chosenChip().toStdString()))
+//           ... apply chip->file ...
+//       else
+//           ... log chipNotFoundLine(dialog.chosenChip().toStdString()) ...
+//   }
+// With no emulator attached, pass g2Device = true to offer every chip up to the largest buffer.
 #pragma once
 
 #include <QDialog>

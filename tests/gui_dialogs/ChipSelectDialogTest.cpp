@@ -107,6 +107,13 @@ private slots:
         QTest::mouseClick(control<QRadioButton>(dialog, "filterNone"), Qt::LeftButton);
         QCOMPARE(filter->count(), 0);
 
+        // Filling the filter list chooses nothing by itself.
+        select(control<QListWidget>(dialog, "chipList"), "MX66L2G45G");
+        QTest::mouseClick(control<QRadioButton>(dialog, "filterSfdp"), Qt::LeftButton);
+        QCOMPARE(filter->count(), 4);
+        QCOMPARE(dialog.chosenChip(), QString("MX66L2G45G"));
+        QTest::mouseClick(control<QRadioButton>(dialog, "filterNone"), Qt::LeftButton);
+
         QTest::mouseClick(control<QRadioButton>(dialog, "filterSfdp"), Qt::LeftButton);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));

@@ -5,6 +5,10 @@
 // and joins. The job touches no API state (it uses the image readers and vm_mgr only), so it may
 // run while the user-interface thread stays responsive; the caller keeps the commands that use the
 // buffer disabled until it has taken the result.
+//
+// Use: log loadingLine(path); start a job; let a timer show progressPerMille() until finished();
+// then take the result, log its logLine and replace the current image with result.image whatever
+// it holds: on failure that is nothing, so no earlier file can be downloaded under the new name.
 #pragma once
 
 #include <atomic>
