@@ -25,8 +25,12 @@ std::optional<std::filesystem::path> WidgetPrompter::chooseChip(QWidget* parent,
                             current ? QString::fromStdString(current->name) : QString(), parent);
     if (target == 1) dialog.setWindowTitle(dialog.windowTitle() + QStringLiteral(" (Flash 2)"));
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-    const auto chosen = lookupChip(configFolder, bufferLimit(generation2), dialog.chosenChip().toStdString());
-    if (!chosen) return std::nullopt;
+    const std::string name = dialog.chosenChip().toStdString();
+    const auto chosen = lookupChip(configFolder, bufferLimit(generation2), name);
+    if (!chosen) {  // its file went while the dialog was open; the chip stays as it was
+        warn(parent, QString::fromStdString(chipNotFoundLine(name)));
+        return std::nullopt;
+    }
     return chosen->file;
 }
 
