@@ -3,6 +3,7 @@
 // replug, the command-line tool's notices and the share channel, and the log under load.
 #include <QApplication>
 #include <QComboBox>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QProcess>
 #include <QProgressBar>
@@ -15,6 +16,7 @@
 
 #include "GuiWorld.h"
 #include "SettingsSheet.h"
+#include "dialogs/ChipSelectDialog.h"
 
 using zel::gui::test::GuiWorld;
 
@@ -367,6 +369,26 @@ private slots:
         world.action("configureAction")->trigger();
         QCOMPARE(pages, 1);
         QVERIFY(world.waitForLog("Emulator is in 3-byte mode! ", from, 3000));
+    }
+
+    // The prompter opens the real chip selection dialog and hands back the chosen chip's file.
+    void realChipDialogGivesTheChosenChipsFile() {
+        zel::gui::WidgetPrompter prompter;
+        zel::gui::EmulatorState state;
+        QTimer::singleShot(0, [] {
+            auto* dialog = qobject_cast<zel::gui::ChipSelectDialog*>(QApplication::activeModalWidget());
+            if (!dialog) return;
+            auto* makers = dialog->findChild<QListWidget*>(QStringLiteral("makerList"));
+            makers->setCurrentItem(makers->findItems(QStringLiteral("Winbond"), Qt::MatchExactly).value(0));
+            auto* chips = dialog->findChild<QListWidget*>(QStringLiteral("chipList"));
+            for (int row = 0; row < chips->count(); ++row)
+                if (chips->item(row)->data(Qt::UserRole).toString() == QStringLiteral("W25Q16JV"))
+                    chips->setCurrentRow(row);
+            dialog->accept();
+        });
+        const auto file = prompter.chooseChip(nullptr, ZEL_CONFIG_DIR, state, true, 0);
+        QVERIFY(file.has_value());
+        QCOMPARE(QString::fromStdString(file->filename().string()), QStringLiteral("W25Q16JV.cfg"));
     }
 
     void realMessageBoxIsWiredToThePrompter() {
