@@ -23,6 +23,8 @@
 #include "Prompter.h"
 #include "SettingsBinding.h"
 #include "SettingsSheet.h"
+#include "dialogs/core/BufferLimits.h"
+#include "dialogs/core/ChipCatalogue.h"
 #include "notice/DesktopNoticeListener.h"
 #include "presence/PresenceWatcher.h"
 
@@ -196,9 +198,11 @@ void MainWindow::restoreStoredChoices() {
     if (!control_.identity().present) return;
     for (int target = 0; target < 2; ++target) {
         if (stored.chipType[target].empty()) continue;
-        const auto cfg = configFolder_ / (stored.chipType[target] + ".cfg");
-        std::error_code error;
-        if (std::filesystem::exists(cfg, error)) control_.chooseChip(target, cfg);
+        // The document names the chip as its file does; the file name may differ.
+        if (const auto chip = lookupChip(configFolder_, bufferLimit(control_.identity().generation2), stored.chipType[target]))
+            control_.chooseChip(target, chip->file);
+        else
+            log_.log(chipNotFoundLine(stored.chipType[target]));
     }
     view_->showChoices(control_.state());
     const auto image = stored.image[0];

@@ -107,6 +107,20 @@ private slots:
         emit selector->activated(1);
         QCOMPARE(world.line("serialLine"), QStringLiteral("VK000042"));
         QCOMPARE(world.settings->get("SelectedEmulatorSerial"), std::wstring(L"2a"));
+        world.prompter.chip = "W25Q16JV.cfg";
+        world.action("selectChipAction")->trigger();
+        QCOMPARE(world.line("chipLine"), QStringLiteral("Winbond W25Q16JV"));
+
+        // The next start works on the chosen emulator again, with the chip it had.
+        world.window.reset();
+        world.session.reset();
+        world.session = std::make_unique<zel::session::ApiSession>(world.api);
+        world.window = std::make_unique<zel::gui::MainWindow>(zel::gui::MainWindowSetup{
+            world.api, world.holder, *world.settings, world.prompter, ZEL_CONFIG_DIR, std::nullopt, false});
+        world.window->show();
+        world.window->start();
+        QCOMPARE(world.line("serialLine"), QStringLiteral("VK000042"));
+        QCOMPARE(world.line("chipLine"), QStringLiteral("Winbond W25Q16JV"));
         // Nothing chosen yet: what needs a chip or a device state stays off.
         QVERIFY(!world.action("stopAction")->isEnabled());
         QVERIFY(world.action("downloadAction")->isEnabled());
