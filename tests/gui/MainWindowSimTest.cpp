@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTimer>
 #include <QToolBar>
 
@@ -236,6 +237,30 @@ private slots:
         QVERIFY(world.waitForLine("deviceStatus", QStringLiteral("Device Not Ready")));
         world.sim.control("replug 0");
         QVERIFY(world.waitForLine("deviceStatus", QStringLiteral("Device Ready")));
+    }
+
+    void cancelStopsADownloadAndTheEmulatorStaysUsable() {
+        GuiWorld world({"gen=2,serial=204711,speed=2"});
+        const auto image = world.home.path() / "image.bin";
+        std::ofstream(image, std::ios::binary).write(reinterpret_cast<const char*>(randomBytes(0x200000, 9).data()), 0x200000);
+        world.prompter.chip = "W25Q16JV.cfg";
+        world.prompter.image = image;
+        world.action("selectChipAction")->trigger();
+        world.action("loadFileAction")->trigger();
+        QVERIFY(world.waitIdle());
+        int from = world.rows();
+        world.action("downloadAction")->trigger();
+        auto* cancel = world.window->findChild<QPushButton*>(QStringLiteral("cancelButton"));
+        QVERIFY(cancel->isEnabled());
+        QTest::qWait(150);
+        QTest::mouseClick(cancel, Qt::LeftButton);
+        QVERIFY(world.waitForLog("Error: Download cancelled", from));
+        QVERIFY(world.waitForLog("Download Failed", from));
+        QVERIFY(world.waitIdle());
+        QVERIFY(!cancel->isEnabled());
+        from = world.rows();
+        world.action("readAction")->trigger();
+        QVERIFY(world.waitForLog("Read Complete", from));
     }
 
     void commandLineToolTakesTheEmulatorAndGivesItBack() {
