@@ -138,6 +138,7 @@ void MainWindow::buildActions() {
     a.configure = makeAction(QStringLiteral("Configure Setting"), "configureAction", QKeySequence(Qt::CTRL | Qt::Key_C),
                              &MainWindow::configure);
     a.saveLog = makeAction(QStringLiteral("Save Operation Log"), "saveLogAction", {}, &MainWindow::saveLog);
+    a.saveBuffer = makeAction(QStringLiteral("Save Buffer to file"), "saveBufferAction", {}, &MainWindow::saveBuffer);
     a.exit = makeAction(QStringLiteral("E&xit"), "exitAction", {}, nullptr);
     connect(a.exit, &QAction::triggered, this, &QWidget::close);
     a.toolbar = makeAction(QStringLiteral("&Toolbar"), "toolbarAction", {}, nullptr);
@@ -156,6 +157,7 @@ void MainWindow::buildActions() {
 void MainWindow::buildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->addAction(actions_.saveLog);
+    file->addAction(actions_.saveBuffer);
     file->addSeparator();
     file->addAction(actions_.exit);
     QMenu* viewMenu = menuBar()->addMenu(QStringLiteral("&View"));
@@ -275,6 +277,7 @@ void MainWindow::updateControls() {
     actions_.readBack->setEnabled(enables.readBack);
     actions_.configure->setEnabled(enables.configure);
     actions_.saveLog->setEnabled(enables.saveLog);
+    actions_.saveBuffer->setEnabled(enables.download && !control_.state().targets[0].image.empty());
     deviceSelector_->setEnabled(!state.operationBusy && deviceSelector_->count() > 1);
     view_->showProgress(enables.cancel, progress_.percent());
 }
@@ -423,6 +426,14 @@ void MainWindow::saveLog() {
     const std::string error = saveLogRows(logModel_->rows(), *file);
     log_.log(error.empty() ? "Save Emulator Operation Log Complete!" : "Error: " + error);
     flushLog();
+}
+
+void MainWindow::saveBuffer() {
+    if (!deviceUsable()) return;
+    const auto file = prompter_.chooseSaveFile(
+        this, QStringLiteral("Binary File (*.bin);;Intel Hex Files (*.hex);;All Files (*)"));
+    if (!file) return;
+    startOperation([this, file = *file] { control_.saveBuffer(file); });
 }
 
 void MainWindow::cancelOperation() {

@@ -84,6 +84,7 @@ public:
     void readBack();
     void configure();
     void saveLog();
+    void saveBuffer();
     void cancelOperation();
     void devicesChanged();
 
@@ -137,7 +138,7 @@ private:
     QTimer* uiTimer_;
     struct Actions {
         QAction *selectChip, *selectChip2, *loadFile, *loadFile2, *download, *verify, *run, *stop, *readBack,
-            *configure, *saveLog, *exit, *toolbar, *statusBar, *about;
+            *configure, *saveLog, *saveBuffer, *exit, *toolbar, *statusBar, *about;
     } actions_{};
 
     session::ProgressSubscription subscription_;

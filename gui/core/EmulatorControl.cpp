@@ -302,6 +302,21 @@ OperationResult EmulatorControl::verifyTarget(int target) {
     return OperationResult::Failed;
 }
 
+OperationResult EmulatorControl::saveBuffer(const std::filesystem::path& file) {
+    const TargetState& slot = state().targets[0];
+    if (slot.image.empty()) {
+        log_.log("Error: The File is not setted.");
+        return OperationResult::Refused;
+    }
+    log_.log("Save Buffer into a File. Please wait....");
+    if (!ensureImageInBuffer(0) || !api_.saveToFile(holder_.imageBuffer(slot.imageSize), file)) {
+        log_.log("Error: the buffer could not be saved to " + file.string());
+        return OperationResult::Failed;
+    }
+    log_.log("Save Buffer Complete!");
+    return OperationResult::Done;
+}
+
 OperationResult EmulatorControl::read() {
     readBytes_ = {};
     if (!api_.isOpened(device_)) {

@@ -56,6 +56,8 @@ public:
     OperationResult download();
     OperationResult verify();
     OperationResult read();
+    // Writes target 1's image as the buffer holds it, in the format of the file's extension.
+    OperationResult saveBuffer(const std::filesystem::path& file);
     // The last read-back's bytes, valid until the next device operation.
     std::span<const std::uint8_t> readBytes() const { return readBytes_; }
 

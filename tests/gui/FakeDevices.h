@@ -100,6 +100,7 @@ public:
     std::uint32_t lastCommand() override { log_.note("lastCommand"); return lastCommandValue; }
     void setHtPort(bool) override { log_.note("htPort"); }
     void setRstPin(bool, int) override { log_.note("rstPin"); }
+    std::span<const std::uint8_t> imageBuffer(std::uint32_t) override { return {}; }
 
 private:
     CallLog& log_;

@@ -165,6 +165,17 @@ private slots:
         QVERIFY(world.waitForLog("Verify Pass. Checksum is the same.", from));
         QVERIFY(world.waitIdle());
 
+        // The buffer is saved as loaded (the .bin extension chooses the format).
+        world.prompter.saveAs = world.home.path() / "saved.bin";
+        world.action("saveBufferAction")->trigger();
+        QVERIFY(world.waitForLog("Save Buffer Complete!", from));
+        QVERIFY(world.waitIdle());
+        {
+            std::ifstream saved(world.prompter.saveAs, std::ios::binary);
+            const std::vector<std::uint8_t> savedBytes((std::istreambuf_iterator<char>(saved)), {});
+            QVERIFY(savedBytes == bytes);
+        }
+
         world.sim.control("corrupt 0 0x1234");
         from = world.rows();
         world.action("downloadAction")->trigger();
