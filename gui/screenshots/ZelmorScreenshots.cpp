@@ -72,6 +72,8 @@ bool waitIdle(MainWindow& window) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    QElapsedTimer sinceStart;
+    sinceStart.start();
     QApplication app(argc, argv);
     if (argc != 4) {
         std::fprintf(stderr, "usage: zelmor_screenshots OUTPUT-FOLDER CHIP.cfg IMAGE\n");
@@ -90,6 +92,8 @@ int main(int argc, char* argv[]) {
         window.resize(1100, 680);
         window.show();
         window.start();
+        QApplication::processEvents();
+        std::printf("start to a shown, populated main window: %lld ms\n", static_cast<long long>(sinceStart.elapsed()));
         ok &= save(window, out / "zelmor-idle.png");
 
         window.selectChip(0);
