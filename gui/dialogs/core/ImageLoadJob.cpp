@@ -168,6 +168,11 @@ ImageLoadResult loadText(const ImageLoadRequest& request, LoadProgress& progress
 
 }  // namespace
 
+ImageLoadRequest loadRequest(const LoadFileChoice& choice, uint32_t chipSize, bool g2Device)
+{
+    return {std::filesystem::path(choice.path), choice.format, chipSize, g2Device, choice.fillValue};
+}
+
 std::string loadingLine(const std::filesystem::path& path)
 {
     return "Loading " + path.string() + " ...";

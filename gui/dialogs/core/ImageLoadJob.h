@@ -32,6 +32,9 @@ struct ImageLoadRequest {
     uint8_t fillValue = kDefaultFillValue;
 };
 
+// The load a Load File choice asks for; chipSize 0 when no chip is selected.
+ImageLoadRequest loadRequest(const LoadFileChoice& choice, uint32_t chipSize, bool g2Device);
+
 struct ImageLoadResult {
     std::optional<LoadedImage> image;  // none when the load failed or was cancelled
     // For the operation log: path + " is opened", or "Error: " + the reason (the reader's text,
