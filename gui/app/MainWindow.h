@@ -22,6 +22,7 @@
 #include "HolderApi.h"
 #include "LogQueue.h"
 #include "OperationProgress.h"
+#include "TickGapMeter.h"
 #include "OperationWorker.h"
 #include "PollingMachine.h"
 #include "ProgressSubscription.h"

@@ -9,6 +9,7 @@
 
 #include "GuiSettings.h"
 #include "OperationProgress.h"
+#include "TickGapMeter.h"
 #include "OperationWorker.h"
 #include "ProcessScan.h"
 #include "SettingsBinding.h"
