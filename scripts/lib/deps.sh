@@ -9,6 +9,7 @@ ZEL_PACKAGES=(
     srecord binutils flashrom
     umockdev libumockdev-dev
     libzip-dev sigrok-cli
+    qt6-base-dev xvfb xauth fonts-dejavu-core
 )
 
 zel_missing_packages() {

@@ -1,6 +1,7 @@
 // vm_mgr: buffers read and write byte-exactly at handle + offset, and no access ever reaches
 // memory outside the one buffer that holds it.
 #include "vm_mgr.h"
+#include "vm_view.h"
 
 #include <gtest/gtest.h>
 
@@ -175,6 +176,53 @@ TEST(VmMgrPath, NamesTheBufferHoldingTheAddressUntilItIsFreed)
     EXPECT_EQ(vm_getPtrPath(handle + 1000), nullptr);
     vm_free(handle);
     EXPECT_EQ(vm_getPtrPath(handle), nullptr);
+}
+
+// A view reads a buffer in place under the bounds vm_read keeps: one buffer, never past its end.
+TEST(VmMgrView, ShowsExactlyTheRangeInsideOneBuffer)
+{
+    VmBuffer buffer(4096);
+    std::vector<uint8_t> data(4096);
+    std::iota(data.begin(), data.end(), uint8_t{7});
+    ASSERT_EQ(vm_write(buffer.handle(), data.data(), data.size()), 1);
+
+    const auto view = zel::vm::ReadView::of(buffer.handle() + 100, 200);
+    ASSERT_TRUE(view);
+    EXPECT_TRUE(std::equal(view.bytes().begin(), view.bytes().end(), data.begin() + 100));
+    EXPECT_EQ(view.size(), 200u);
+    const auto tail = zel::vm::ReadView::toEnd(buffer.handle() + 4000);
+    ASSERT_TRUE(tail);
+    EXPECT_EQ(tail.size(), 96u);
+    EXPECT_EQ(tail.bytes().back(), data.back());
+    EXPECT_TRUE(zel::vm::ReadView::of(buffer.handle() + 4096, 0));
+
+    EXPECT_FALSE(zel::vm::ReadView::of(buffer.handle() + 4000, 97));
+    EXPECT_FALSE(zel::vm::ReadView::of(buffer.handle() + 1, UINT64_MAX));
+    EXPECT_FALSE(zel::vm::ReadView::of(0, 1));
+    EXPECT_FALSE(zel::vm::ReadView::toEnd(buffer.handle() + 4096));
+    EXPECT_FALSE(view.part(150, 51));
+    EXPECT_FALSE(view.part(201, 0));
+    const auto part = view.part(150, 50);
+    ASSERT_TRUE(part);
+    EXPECT_EQ(part.bytes().front(), data[250]);
+}
+
+TEST(VmMgrView, OutlivesTheBufferItsHandleNamed)
+{
+    vm_ptr_t handle = vm_alloc(8 << 20);
+    ASSERT_NE(handle, 0u);
+    const std::vector<uint8_t> data(8 << 20, 0x5A);
+    ASSERT_EQ(vm_write(handle, data.data(), data.size()), 1);
+    const auto view = zel::vm::ReadView::toEnd(handle);
+    ASSERT_EQ(vm_free(handle), 1);
+
+    // The handle is gone for every export, the viewed bytes are still there to read.
+    uint8_t byte = 0;
+    EXPECT_EQ(vm_read(&byte, handle, 1), 0);
+    EXPECT_EQ(vm_getPtrPath(handle), nullptr);
+    EXPECT_FALSE(zel::vm::ReadView::of(handle, 1));
+    ASSERT_EQ(view.size(), data.size());
+    EXPECT_TRUE(std::equal(view.bytes().begin(), view.bytes().end(), data.begin()));
 }
 
 TEST(VmMgrConcurrency, ParallelAllocationAndCopiesKeepTheirOwnData)

@@ -10,6 +10,8 @@
 namespace zel::vm {
 namespace {
 
+constexpr uint64_t kLargePage = uint64_t{2} << 20;
+
 std::string bufferName(uint64_t handle, uint64_t size)
 {
     char text[64];
@@ -17,9 +19,9 @@ std::string bufferName(uint64_t handle, uint64_t size)
     return text;
 }
 
-void unmap(uint64_t handle, uint64_t size)
+void* addressOf(uint64_t handle)
 {
-    munmap(reinterpret_cast<void*>(static_cast<uintptr_t>(handle)), static_cast<size_t>(size));
+    return reinterpret_cast<void*>(static_cast<uintptr_t>(handle));
 }
 
 }  // namespace
@@ -40,12 +42,26 @@ uint64_t BufferRegistry::allocate(uint64_t size)
                         MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (memory == MAP_FAILED)
         return 0;
+#ifdef MADV_HUGEPAGE
+    // Images of many MiB go to the device in single transfers; large pages spare the copy into
+    // the transport thousands of page-table walks. Only a hint.
+    if (size >= kLargePage)
+        madvise(memory, static_cast<size_t>(size), MADV_HUGEPAGE);
+#endif
     const auto handle = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(memory));
+    std::shared_ptr<const void> mapping;
+    try {
+        mapping.reset(memory, [length = static_cast<size_t>(size)](const void* base) {
+            munmap(const_cast<void*>(base), length);
+        });
+    } catch (...) {
+        munmap(memory, static_cast<size_t>(size));
+        return 0;
+    }
     try {
         std::unique_lock lock(mutex_);
-        buffers_.emplace(handle, Buffer{size, bufferName(handle, size)});
+        buffers_.emplace(handle, Buffer{size, bufferName(handle, size), std::move(mapping)});
     } catch (...) {
-        unmap(handle, size);
         return 0;
     }
     return handle;
@@ -96,7 +112,6 @@ bool BufferRegistry::release(uint64_t handle)
     auto found = buffers_.find(handle);
     if (found == buffers_.end())
         return false;
-    unmap(found->first, found->second.size);
     buffers_.erase(found);
     return true;
 }
@@ -106,6 +121,32 @@ const char* BufferRegistry::describe(uint64_t address) const
     std::shared_lock lock(mutex_);
     auto found = containing(address, 1);
     return found == buffers_.end() ? nullptr : found->second.name.c_str();
+}
+
+PinnedRange BufferRegistry::pinned(Table::const_iterator buffer, uint64_t address,
+                                                   uint64_t length) const
+{
+    if (buffer == buffers_.end())
+        return {};
+    const auto* bytes = static_cast<const uint8_t*>(addressOf(address));
+    return {buffer->second.mapping, std::span(bytes, static_cast<size_t>(length))};
+}
+
+PinnedRange BufferRegistry::pin(uint64_t address, uint64_t length) const
+{
+    if (!fitsAddressSpace(length))
+        return {};
+    std::shared_lock lock(mutex_);
+    return pinned(containing(address, length), address, length);
+}
+
+PinnedRange BufferRegistry::pinToEnd(uint64_t address) const
+{
+    std::shared_lock lock(mutex_);
+    auto buffer = containing(address, 1);
+    if (buffer == buffers_.end())
+        return {};
+    return pinned(buffer, address, buffer->second.size - (address - buffer->first));
 }
 
 }  // namespace zel::vm

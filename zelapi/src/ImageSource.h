@@ -1,8 +1,8 @@
-// Where download and verify take the image from: the in-process buffer, read in place, or a
-// caller's host buffer, copied out in slices.
+// Where download and verify take the image from: the in-process buffer or a caller's host buffer,
+// both read in place.
 #pragma once
 
-#include "HostBuffer.h"
+#include "vm_view.h"
 
 #include <cstdint>
 #include <cstring>
@@ -45,16 +45,37 @@ private:
     std::span<const uint8_t> buffer_;
 };
 
+// The host buffer from the handle to the end of the buffer holding it, kept mapped while the
+// source lives (a vm_free on another thread meanwhile cannot pull it away), so a 256 MiB download
+// goes to the device straight from it instead of through a copy.
 class HostSource final : public ImageSource {
 public:
-    explicit HostSource(vm_ptr_t handle) : buffer_(handle) {}
+    explicit HostSource(vm_ptr_t handle) : buffer_(vm::ReadView::toEnd(handle)) {}
 
-    bool holds(uint64_t offset, uint64_t length) const override { return buffer_.holds(offset, length); }
-    std::optional<std::span<const uint8_t>> view(uint64_t, uint64_t) const override { return std::nullopt; }
-    bool copy(uint64_t offset, std::span<uint8_t> into) const override { return buffer_.read(offset, into); }
+    // An empty range needs no buffer.
+    bool holds(uint64_t offset, uint64_t length) const override
+    {
+        return length == 0 || buffer_.part(offset, length).valid();
+    }
+    std::optional<std::span<const uint8_t>> view(uint64_t offset, uint64_t length) const override
+    {
+        const auto part = buffer_.part(offset, length);
+        if (!part)
+            return std::nullopt;
+        return part.bytes();
+    }
+    bool copy(uint64_t offset, std::span<uint8_t> into) const override
+    {
+        if (into.empty())
+            return true;
+        const auto part = buffer_.part(offset, into.size());
+        if (part)
+            std::memcpy(into.data(), part.bytes().data(), into.size());
+        return part.valid();
+    }
 
 private:
-    HostBuffer buffer_;
+    vm::ReadView buffer_;
 };
 
 }  // namespace zel::api

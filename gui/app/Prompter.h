@@ -1,0 +1,41 @@
+// Every question and message box the windows put to the user, behind one interface so that the
+// tests answer them without a modal loop; WidgetPrompter shows the real dialogs.
+#pragma once
+
+#include <QString>
+
+#include <filesystem>
+#include <optional>
+
+class QWidget;
+
+namespace zel::gui {
+
+struct EmulatorState;
+struct ImageChoice;
+
+class Prompter {
+public:
+    virtual ~Prompter() = default;
+    virtual void inform(QWidget* parent, const QString& text) = 0;
+    virtual void warn(QWidget* parent, const QString& text) = 0;
+    // A chip configuration file for the target (0 or 1); nothing when cancelled. The choice
+    // starts at the target's current chip; a G2 emulator's buffer takes larger chips.
+    virtual std::optional<std::filesystem::path> chooseChip(QWidget* parent, const std::filesystem::path& configFolder,
+                                                            const EmulatorState& state, bool generation2, int target) = 0;
+    // An image file for the target; nothing when cancelled.
+    virtual std::optional<ImageChoice> chooseImage(QWidget* parent, const EmulatorState& state, int target) = 0;
+    virtual std::optional<std::filesystem::path> chooseSaveFile(QWidget* parent, const QString& filter) = 0;
+};
+
+class WidgetPrompter final : public Prompter {
+public:
+    void inform(QWidget* parent, const QString& text) override;
+    void warn(QWidget* parent, const QString& text) override;
+    std::optional<std::filesystem::path> chooseChip(QWidget* parent, const std::filesystem::path& configFolder,
+                                                    const EmulatorState& state, bool generation2, int target) override;
+    std::optional<ImageChoice> chooseImage(QWidget* parent, const EmulatorState& state, int target) override;
+    std::optional<std::filesystem::path> chooseSaveFile(QWidget* parent, const QString& filter) override;
+};
+
+}  // namespace zel::gui

@@ -1,0 +1,344 @@
+#include "EmulatorControl.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "settings/SettingsValues.h"
+#include "text/TextCodec.h"
+
+namespace zel::gui {
+namespace {
+
+constexpr std::uint32_t kTarget2Bit = 0x80000000u;
+
+template <class... Args>
+std::string format(const char* pattern, Args... args) {
+    char text[512];
+    std::snprintf(text, sizeof text, pattern, args...);
+    return text;
+}
+
+// "Target Memory Region: …" or, with two chips, "Flash 2 Target Memory Region: …".
+std::string perFlash(bool dual, int target, const std::string& text) {
+    return dual ? format("Flash %d ", target + 1) + text : text;
+}
+
+}  // namespace
+
+EmulatorControl::EmulatorControl(session::DeviceApi& api, HolderApi& holder, LogSink& log)
+    : api_(api), holder_(holder), log_(log) {}
+
+void EmulatorControl::setDevice(int index, std::uint32_t serial) {
+    device_ = index;
+    if (serial == serial_) return;
+    bufferTarget_ = -1;  // the API's buffer holds the other emulator's image
+    auto [slot, created] = states_.try_emplace(serial);
+    if (created) {
+        const EmulatorState& previous = states_.at(serial_);
+        slot->second.pins = previous.pins;
+        slot->second.download = previous.download;
+        slot->second.history = previous.history;
+    }
+    serial_ = serial;
+}
+
+bool EmulatorControl::isOpened() { return api_.isOpened(device_); }
+bool EmulatorControl::isEmulating() { return api_.isEmulating(device_); }
+
+void EmulatorControl::markAbsent() { identity_ = DeviceIdentity{}; }
+
+const DeviceIdentity& EmulatorControl::refreshStatus() {
+    identity_ = DeviceIdentity{};
+    if (!api_.isOpened(device_)) return identity_;
+    identity_ = describeDevice(api_.productInfo(device_), api_.serialNumber(device_));
+    if (identity_.endOfLife) {
+        log_.log("Error: Zelmor is EOL. Please contact Varnik Inc. for geting supprt.");
+        return identity_;
+    }
+    if (!identity_.present) return identity_;
+    if (identity_.generation2) api_.useLargeBuffer(device_);
+    applyPinSettings();
+    logVccCheck();
+    return identity_;
+}
+
+void EmulatorControl::applyPinSettings() {
+    const PinSettings& pins = state().pins;
+    api_.setHoldPin(pins.hold, device_);
+    api_.setMisoDriven(pins.miso);
+    holder_.setRstPin(pins.resetPin, device_);
+    holder_.setHtPort(true);
+    if (identity_.generation2) api_.setChipSelect(pins.chipSelect, device_);
+    api_.setAddressLength(!pins.fourByteMode, device_);
+    api_.setQeBit(device_);
+    api_.setDieEraseSize(device_);
+    log_.log(pins.fourByteMode ? "Emulator is in 4-byte mode! " : "Emulator is in 3-byte mode! ");
+}
+
+bool EmulatorControl::vccCompatible() const {
+    const auto& chip = state().targets[0].chip;
+    if (!chip || !identity_.present) return true;
+    // Only firmware with voltage variants says which supply its image drives.
+    const bool voltageFirmware = identity_.generation2 || identity_.firmwareText.find('V') != std::string::npos;
+    if (!voltageFirmware) return true;
+    return (chip->voltage == 1800) == identity_.lowVoltageFirmware;
+}
+
+void EmulatorControl::logVccCheck() {
+    const auto& chip = state().targets[0].chip;
+    if (!chip) return;
+    if (!vccCompatible()) {
+        if (identity_.generation2) {
+            log_.log("Error : The ZelmorPro-G2 firmware is not compatible with the selected chip Vcc.");
+            log_.log("Please re-plug the ZelmorPro-G2 and select chip again.");
+        } else {
+            log_.log("Error : The ZelmorPro firmware is not compatible with the selected chip Vcc.");
+        }
+        log_.log("Both RUN & Batch function are disabled now!");
+        return;
+    }
+    if (chip->voltage == 1800) log_.log("VCC 1.8V is applied! ");
+    else if (chip->voltage == 2500) log_.log("VCC 2.5V is applied! ");
+    else log_.log("VCC 3.3V is applied! ");
+}
+
+bool EmulatorControl::chooseChip(int target, const std::filesystem::path& cfgFile) {
+    const session::ChipInfo info = api_.configFileInfo(cfgFile);
+    if (info.chipType.empty() || info.size == 0) {
+        log_.log("Error: " + cfgFile.string() + " is not a chip configuration file");
+        return false;
+    }
+    if (!api_.setChipType(cfgFile, target == 1, device_)) {
+        log_.log(format("Error: the emulator did not take the configuration of %s", text::wideToUtf8(info.chipType).c_str()));
+        return false;
+    }
+    ChipChoice chip{cfgFile, text::wideToUtf8(info.manufacturer), text::wideToUtf8(info.chipType), info.size,
+                    info.voltage, info.no4ByteMode};
+    log_.log(perFlash(target == 1, target, format("Chip: %s %s (0x%x bytes, %u mV) is set", chip.manufacturer.c_str(),
+                                                   chip.name.c_str(), chip.size, chip.voltage)));
+    state().targets[static_cast<size_t>(target)].chip = std::move(chip);
+    if (target == 0) logVccCheck();
+    return true;
+}
+
+void EmulatorControl::forgetChip(int target) { state().targets[static_cast<size_t>(target)].chip.reset(); }
+
+bool EmulatorControl::loadImage(int target, const std::filesystem::path& file) {
+    TargetState& slot = state().targets[static_cast<size_t>(target)];
+    log_.log("Loading " + file.string() + " ...");
+    const session::ImageLoad load = api_.loadImage(file, identity_.generation2);
+    bufferTarget_ = load.loaded ? target : -1;
+    if (!load.loaded) {
+        log_.log("Error: " + load.error);
+        return false;
+    }
+    slot.image = file;
+    slot.format = text::wideToUtf8(settings::imageFormatName(text::utf8ToWide(file.string())));
+    slot.imageSize = load.size;
+    state().remember(file);
+    log_.log(file.string() + " is opened");
+    return true;
+}
+
+bool EmulatorControl::ensureImageInBuffer(int target) {
+    if (bufferTarget_ == target && !reloadNeeded_) return true;
+    const TargetState& slot = state().targets[static_cast<size_t>(target)];
+    const session::ImageLoad load = api_.loadImage(slot.image, identity_.generation2);
+    bufferTarget_ = load.loaded ? target : -1;
+    if (!load.loaded) log_.log("Error: " + load.error);
+    return load.loaded;
+}
+
+std::uint32_t EmulatorControl::targetAddress(int target, std::uint32_t offset) const {
+    return target == 1 ? (offset | kTarget2Bit) : offset;
+}
+
+RunResult EmulatorControl::run() {
+    if (!state().targets[0].chip) return RunResult::NoChip;
+    if (reloadNeeded_) {
+        for (int target = 0; target < 2; ++target)
+            if (!state().targets[static_cast<size_t>(target)].image.empty()) ensureImageInBuffer(target);
+        reloadNeeded_ = false;
+    }
+    const PinSettings& pins = state().pins;
+    api_.setHoldPin(pins.hold, device_);
+    api_.bootFromEmulator(0);
+    log_.log("System boots from ZelmorPro/Zelmor...");
+    log_.log(std::string("ZelmorPro Hold-Pin Setting: ") + holdPinText(pins.hold));
+    log_.log(pins.resetPin ? "ZelmorPro Reset-Pin Setting: Enable reset pin"
+                           : "ZelmorPro Reset-Pin Setting: Disable reset pin");
+    if (!api_.isOpened(device_)) {
+        log_.log("Error: Emulator can not be detected\n");
+        return RunResult::NoDevice;
+    }
+    if (api_.isEmulating(device_)) {
+        log_.log("Emulator is in Emulation mode now.");
+        return RunResult::AlreadyRunning;
+    }
+    if (!api_.startEmulation(device_)) {
+        log_.log("Error: the emulator did not start emulating");
+        return RunResult::NoDevice;
+    }
+    log_.log("Start Emulator. \nEmulator is in Emulation mode.\nReady to boot your system now.");
+    return RunResult::Started;
+}
+
+void EmulatorControl::stop() {
+    if (!api_.isOpened(device_)) {
+        log_.log("Error: Emulator can not be detected\n");
+    } else if (api_.isEmulating(device_)) {
+        api_.stopEmulation(device_);
+        log_.log("Stop Emulator. \nEmulator is in STOP mode now.\n");
+    } else {
+        log_.log("Warning: Emulator  is stoped\n");
+    }
+    state().pins.hold = kHoldFloating;
+    api_.setHoldPin(kHoldFloating, device_);
+    log_.log("ZelmorPro Hold-Pin Setting: Floating by default");
+}
+
+OperationResult EmulatorControl::failureOf(const char* operation) {
+    const session::DeviceProblem problem = api_.problem(device_);
+    if (problem.reason == session::Reason::Cancelled) {
+        log_.log(format("Error: %s cancelled", operation));
+        return OperationResult::Cancelled;
+    }
+    if (problem) log_.log("Error: " + problem.detail);
+    return OperationResult::Failed;
+}
+
+OperationResult EmulatorControl::download() {
+    if (!api_.isOpened(device_)) {
+        log_.log("Error: Emulator can not be detected\n");
+        return OperationResult::NoDevice;
+    }
+    if (api_.isEmulating(device_)) {
+        log_.log("Emulator is in Emulation mode now.");
+        log_.log("The command can't be executed");
+        return OperationResult::Refused;
+    }
+    log_.log("Downloading, please wait ...\n");
+    for (int target = 0; target < 2; ++target) {
+        const TargetState& slot = state().targets[static_cast<size_t>(target)];
+        if (!slot.chip || (target == 1 && slot.image.empty())) continue;
+        const OperationResult result = downloadTarget(target);
+        if (result != OperationResult::Done) return result;
+    }
+    log_.log("Download Complete");
+    return OperationResult::Done;
+}
+
+OperationResult EmulatorControl::downloadTarget(int target) {
+    const TargetState& slot = state().targets[static_cast<size_t>(target)];
+    const DownloadOptions& options = state().download;
+    const bool dual = state().dualFlash();
+    const std::uint64_t chipSize = slot.chip->size;
+    if (options.start >= chipSize) {
+        log_.log("Error: the address is out of the chip's memory range");
+        return OperationResult::Refused;
+    }
+    const std::uint64_t end = std::uint64_t{options.start} + slot.imageSize;
+    if (end > chipSize && !options.truncate) {
+        log_.log("Error: the file length is out of the chip's memory size");
+        return OperationResult::Refused;
+    }
+    if (!ensureImageInBuffer(target)) {
+        log_.log("Download Failed");
+        return OperationResult::Failed;
+    }
+    log_.log(perFlash(dual, target, format("Target Memory Region: [0x%x, 0x%x)", options.start,
+                                           static_cast<unsigned>(std::min(end, chipSize)))));
+    if (options.fill) log_.log(format("Fill other Memory area with 0x%X", options.fillByte));
+    log_.log(std::string("Truncate-File-To-Fit-Memory ") + (options.truncate ? "Enable" : "Disable"));
+    session::DownloadRequest request;
+    request.keepContent = !options.fill;
+    request.fillByte = options.fillByte;
+    request.address = targetAddress(target, options.start);
+    request.length = slot.imageSize;
+    request.truncate = options.truncate;
+    request.generation2 = identity_.generation2;
+    if (api_.download(request, device_) == 1) return OperationResult::Done;
+    const OperationResult failure = failureOf("Download");
+    log_.log("Download Failed");
+    return failure;
+}
+
+OperationResult EmulatorControl::verify() {
+    if (!api_.isOpened(device_)) {
+        log_.log("Error: Emulator can not be detected\n");
+        return OperationResult::NoDevice;
+    }
+    log_.log("Checking, please wait ...\n");
+    OperationResult overall = OperationResult::Done;
+    for (int target = 0; target < 2; ++target) {
+        const TargetState& slot = state().targets[static_cast<size_t>(target)];
+        if (!slot.chip || (target == 1 && slot.image.empty())) continue;
+        const OperationResult result = verifyTarget(target);
+        if (result == OperationResult::Cancelled) return result;
+        if (result != OperationResult::Done) overall = result;
+    }
+    return overall;
+}
+
+OperationResult EmulatorControl::verifyTarget(int target) {
+    const TargetState& slot = state().targets[static_cast<size_t>(target)];
+    const std::uint32_t start = state().download.start;
+    if (!ensureImageInBuffer(target)) {
+        log_.log("Verify Fail. Checksum is different.\n");
+        return OperationResult::Failed;
+    }
+    const std::uint64_t end = std::min<std::uint64_t>(std::uint64_t{start} + slot.imageSize, slot.chip->size);
+    log_.log(state().dualFlash() ? format("Reading Flash %d From Address [0x%x, 0x%x)", target + 1, start, unsigned(end))
+                                : format("Reading From Address [0x%x, 0x%x)", start, unsigned(end)));
+    const session::VerifyResult verified =
+        api_.verify(targetAddress(target, start), slot.imageSize, identity_.generation2, device_);
+    if (verified.result == 1) {
+        log_.log("Verify Pass. Checksum is the same.\n");
+        return OperationResult::Done;
+    }
+    if (verified.cancelled) return failureOf("Verify");
+    if (verified.readFailed) failureOf("Verify");
+    log_.log("Verify Fail. Checksum is different.\n");
+    return OperationResult::Failed;
+}
+
+OperationResult EmulatorControl::saveBuffer(const std::filesystem::path& file) {
+    const TargetState& slot = state().targets[0];
+    if (slot.image.empty()) {
+        log_.log("Error: The File is not setted.");
+        return OperationResult::Refused;
+    }
+    log_.log("Save Buffer into a File. Please wait....");
+    if (!ensureImageInBuffer(0) || !api_.saveToFile(holder_.imageBuffer(slot.imageSize), file)) {
+        log_.log("Error: the buffer could not be saved to " + file.string());
+        return OperationResult::Failed;
+    }
+    log_.log("Save Buffer Complete!");
+    return OperationResult::Done;
+}
+
+OperationResult EmulatorControl::read() {
+    readBytes_ = {};
+    if (!api_.isOpened(device_)) {
+        log_.log("Error: Emulator can not be detected\n");
+        return OperationResult::NoDevice;
+    }
+    const auto& chip = state().targets[0].chip;
+    if (!chip) {
+        log_.log("Error: The Chip is not setted.");
+        return OperationResult::Refused;
+    }
+    log_.log("Reading, please wait ...\n");
+    log_.log(format("Reading From Address [0x%x, 0x%x)", 0u, chip->size));
+    const session::MemoryRead memory = api_.read(0, chip->size, identity_.generation2, device_);
+    if (memory.result != 1) {
+        const OperationResult failure = failureOf("Read");
+        log_.log("Read Failed\n");
+        return failure;
+    }
+    readBytes_ = memory.bytes;
+    log_.log("Read Complete\n");
+    return OperationResult::Done;
+}
+
+}  // namespace zel::gui

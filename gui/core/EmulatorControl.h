@@ -1,0 +1,88 @@
+// Every device call of the desktop program, for the emulator it works on: the status refresh,
+// chip choice and image loading per target, run and stop, download, verify and read-back, each
+// with the operation-log messages the user reads.
+//
+// Threads: the user-interface thread owns it. download(), verify(), read() and loadImage() may
+// run on one worker thread while the user-interface thread makes no other call and changes no
+// state (the device libraries take no locks); log lines go through the thread-safe LogSink.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <span>
+#include <string>
+
+#include "DeviceApi.h"
+#include "DeviceIdentity.h"
+#include "EmulatorState.h"
+#include "HolderApi.h"
+#include "LogQueue.h"
+
+namespace zel::gui {
+
+enum class OperationResult { Done, Failed, Refused, NoDevice, Cancelled };
+enum class RunResult { Started, AlreadyRunning, NoChip, NoDevice };
+
+class EmulatorControl {
+public:
+    EmulatorControl(session::DeviceApi& api, HolderApi& holder, LogSink& log);
+
+    int device() const { return device_; }
+    // Works on emulator `index` from now on, with the choices made for it before (keyed by its
+    // serial number); a new emulator starts with the pin and download settings of the last one
+    // and no chip or file.
+    void setDevice(int index, std::uint32_t serial);
+    EmulatorState& state() { return states_[serial_]; }
+    const EmulatorState& state() const { return states_.at(serial_); }
+    const DeviceIdentity& identity() const { return identity_; }
+
+    // Reads the identity, applies the pin settings and checks the chip's supply; the identity.
+    const DeviceIdentity& refreshStatus();
+    void markAbsent();
+    bool isOpened();
+    bool isEmulating();
+
+    // Applies a chip configuration to the target (0 or 1); false with a logged reason.
+    bool chooseChip(int target, const std::filesystem::path& cfgFile);
+    void forgetChip(int target);
+    // Loads the image into the API's buffer for the target; false with a logged reason.
+    bool loadImage(int target, const std::filesystem::path& file);
+    // The selected chip's supply suits the emulator's firmware (true without a chip).
+    bool vccCompatible() const;
+
+    RunResult run();
+    void stop();
+    OperationResult download();
+    OperationResult verify();
+    OperationResult read();
+    // Writes target 1's image as the buffer holds it, in the format of the file's extension.
+    OperationResult saveBuffer(const std::filesystem::path& file);
+    // The last read-back's bytes, valid until the next device operation.
+    std::span<const std::uint8_t> readBytes() const { return readBytes_; }
+
+    // Another program may have changed the emulator or the buffer: reload the files before use.
+    void setReloadNeeded() { reloadNeeded_ = true; }
+
+private:
+    void applyPinSettings();
+    void logVccCheck();
+    bool ensureImageInBuffer(int target);
+    std::uint32_t targetAddress(int target, std::uint32_t offset) const;
+    OperationResult downloadTarget(int target);
+    OperationResult verifyTarget(int target);
+    OperationResult failureOf(const char* operation);
+
+    session::DeviceApi& api_;
+    HolderApi& holder_;
+    LogSink& log_;
+    int device_ = 0;
+    std::uint32_t serial_ = session::kSerialNotAvailable;
+    std::map<std::uint32_t, EmulatorState> states_{{session::kSerialNotAvailable, EmulatorState{}}};
+    DeviceIdentity identity_;
+    int bufferTarget_ = -1;  // whose image the API's buffer holds
+    bool reloadNeeded_ = false;
+    std::span<const std::uint8_t> readBytes_;
+};
+
+}  // namespace zel::gui

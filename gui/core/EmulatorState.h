@@ -1,0 +1,66 @@
+// The desktop program's choices for one emulator: the chip and image of each target (target 2 is
+// the second chip of a dual-flash set-up), the pin settings and the download options.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zel::gui {
+
+struct ChipChoice {
+    std::filesystem::path cfgFile;
+    std::string manufacturer;
+    std::string name;
+    std::uint32_t size = 0;
+    std::uint32_t voltage = 0;  // millivolts: 1800, 2500 or 3300
+    bool no4ByteMode = false;
+};
+
+struct TargetState {
+    std::optional<ChipChoice> chip;
+    std::filesystem::path image;  // empty: no file loaded
+    std::string format;           // "IntelHex", "MotorolaS19", "ROM" or "RawBin"
+    std::uint32_t imageSize = 0;
+};
+
+// What the Load File step decided for a target.
+struct ImageChoice {
+    std::filesystem::path file;
+    bool truncate = false;  // a file larger than the chip is cut to it instead of refused
+};
+
+// Hold-pin codes as CliSetHoldPin takes them.
+enum HoldPin : std::uint8_t { kHoldDefaultLow = 0, kHoldDefaultHigh = 1, kHoldFloating = 2, kHoldInput = 3 };
+const char* holdPinText(std::uint8_t hold);
+
+struct PinSettings {
+    std::uint8_t hold = kHoldFloating;
+    bool resetPin = false;
+    std::uint8_t miso = 0;
+    bool fourByteMode = false;
+    bool chipSelect = false;  // G2 only
+};
+
+struct DownloadOptions {
+    bool fill = false;  // fill the memory the image does not cover (else keep it)
+    std::uint8_t fillByte = 0xFF;
+    std::uint32_t start = 0;
+    bool truncate = false;  // drop what runs past the chip's end
+};
+
+struct EmulatorState {
+    std::array<TargetState, 2> targets;
+    PinSettings pins;
+    DownloadOptions download;
+    std::vector<std::filesystem::path> history;  // image files, most recent first
+    static constexpr std::size_t kHistoryLength = 10;
+
+    bool dualFlash() const { return targets[1].chip.has_value(); }
+    void remember(const std::filesystem::path& image);
+};
+
+}  // namespace zel::gui

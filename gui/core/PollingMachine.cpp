@@ -1,0 +1,60 @@
+#include "PollingMachine.h"
+
+namespace zel::gui {
+
+PollingMachine::PollingMachine(EmulatorControl& control, HolderApi& holder, LogSink& log, PollView& view)
+    : control_(control), holder_(holder), log_(log), view_(view) {}
+
+bool PollingMachine::tick(bool fastTimer, bool busy) {
+    if (busy) return false;
+    if (share_ == ShareState::Normal && emulating_ && control_.identity().present)
+        view_.showLastCommand(describeLastCommand(holder_.lastCommand()));
+    if (fastTimer) serveShareEvent();
+    if (share_ == ShareState::Released) takeBack();
+    return true;
+}
+
+void PollingMachine::serveShareEvent() {
+    switch (holder_.shareEvent()) {
+    case 1:
+        log_.log("ZelmorPro--other application is running");
+        devicesTaken(OtherHolder::Application);
+        holder_.releaseShareEvent();
+        break;
+    case 2:
+        answerShareRequest_ = true;
+        devicesReleased();
+        break;
+    default: break;
+    }
+}
+
+void PollingMachine::stopTransfers() {
+    for (const auto& stop : stoppers_) stop();
+}
+
+void PollingMachine::devicesTaken(OtherHolder holder) {
+    other_ = holder;
+    if (holder == OtherHolder::CommandLine) log_.log("ZelmorPro--CLI is running");
+    share_ = ShareState::OtherHolds;
+    stopTransfers();
+    holder_.closeDevices();
+    control_.markAbsent();
+    view_.deviceStateChanged();
+}
+
+void PollingMachine::devicesReleased() {
+    control_.setReloadNeeded();
+    share_ = ShareState::Released;
+}
+
+void PollingMachine::takeBack() {
+    log_.log(other_ == OtherHolder::CommandLine ? "ZelmorPro--CLI closed" : "ZelmorPro--other Application closed");
+    const int opened = holder_.renumerate();
+    share_ = ShareState::Normal;
+    view_.devicesEnumerated(opened);
+    if (answerShareRequest_) holder_.releaseShareEvent();
+    answerShareRequest_ = false;
+}
+
+}  // namespace zel::gui

@@ -1,0 +1,28 @@
+#include "ZelapiHolder.h"
+
+#include "zelapi.h"
+
+namespace zel::gui {
+
+void ZelapiHolder::closeDevices() { CliCloseUSBDevice(); }
+int ZelapiHolder::renumerate() { return CliRenumerateUSBDevice(); }
+int ZelapiHolder::foundCount() { return CliGetFoundDeviceCount(); }
+int ZelapiHolder::shareEvent() { return CliGetUSBShareEvent(); }
+void ZelapiHolder::releaseShareEvent() { CliReleaseUSBShareEvent(); }
+
+std::uint32_t ZelapiHolder::lastCommand() {
+    std::uint32_t value = 0;
+    CliGetSPILastCommand(&value);
+    return value;
+}
+
+void ZelapiHolder::setHtPort(bool fromUsb) { CliSetHTPort(fromUsb); }
+void ZelapiHolder::setRstPin(bool on, int index) { CliSetRSTPin(on, index); }
+
+std::span<const std::uint8_t> ZelapiHolder::imageBuffer(std::uint32_t size) {
+    const std::uint8_t* buffer = CliGetDLLBuffer();
+    if (!buffer) return {};
+    return {buffer, size};
+}
+
+}  // namespace zel::gui

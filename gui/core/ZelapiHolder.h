@@ -1,0 +1,21 @@
+// HolderApi bound to the zelapi exports.
+#pragma once
+
+#include "HolderApi.h"
+
+namespace zel::gui {
+
+class ZelapiHolder final : public HolderApi {
+public:
+    void closeDevices() override;
+    int renumerate() override;
+    int foundCount() override;
+    int shareEvent() override;
+    void releaseShareEvent() override;
+    std::uint32_t lastCommand() override;
+    void setHtPort(bool fromUsb) override;
+    void setRstPin(bool on, int index) override;
+    std::span<const std::uint8_t> imageBuffer(std::uint32_t size) override;
+};
+
+}  // namespace zel::gui

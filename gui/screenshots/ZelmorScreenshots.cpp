@@ -1,0 +1,130 @@
+// Writes the README's pictures of Zelmor: run against a simulator (ZELMOR_SIM) under a real X
+// server (scripts/screenshots starts Xvfb). Takes the output folder, a chip configuration and an
+// image file; every window is shown as a user sees it and grabbed once it has settled.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QProgressBar>
+#include <QTest>
+
+#include <cstdio>
+#include <string>
+
+#include "ApiSession.h"
+#include "GuiSettings.h"
+#include "MainWindow.h"
+#include "OperationLogModel.h"
+#include "Prompter.h"
+#include "ZelapiDevices.h"
+#include "ZelapiHolder.h"
+#include "dialogs/ChipSelectDialog.h"
+#include "dialogs/LoadFileDialog.h"
+#include "dialogs/core/BufferLimits.h"
+#include "fileio/ProgramFolder.h"
+#include "settings/SettingsLocation.h"
+
+namespace {
+
+using namespace zel::gui;
+
+// Answers the window's questions with the files named on the command line.
+class FixedPrompter final : public Prompter {
+public:
+    FixedPrompter(std::filesystem::path chip, std::filesystem::path image) : chip_(std::move(chip)), image_(std::move(image)) {}
+    void inform(QWidget*, const QString&) override {}
+    void warn(QWidget*, const QString&) override {}
+    std::optional<std::filesystem::path> chooseChip(QWidget*, const std::filesystem::path&, const EmulatorState&, bool,
+                                                    int) override {
+        return chip_;
+    }
+    std::optional<ImageChoice> chooseImage(QWidget*, const EmulatorState&, int) override { return ImageChoice{image_, false}; }
+    std::optional<std::filesystem::path> chooseSaveFile(QWidget*, const QString&) override { return std::nullopt; }
+
+private:
+    std::filesystem::path chip_;
+    std::filesystem::path image_;
+};
+
+bool save(QWidget& widget, const std::filesystem::path& file, int settleMs = 300) {
+    QTest::qWait(settleMs);  // let the X server paint
+    const bool saved = widget.grab().save(QString::fromStdString(file.string()));
+    std::printf("%s %s\n", saved ? "wrote" : "FAILED", file.c_str());
+    return saved;
+}
+
+bool waitFor(MainWindow& window, const QString& text, int fromRow) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < 60000) {
+        window.flushLog();
+        for (int row = fromRow; row < window.logModel().rowCount(); ++row)
+            if (window.logModel().message(row).contains(text)) return true;
+        QTest::qWait(10);
+    }
+    std::fprintf(stderr, "zelmor_screenshots: no \"%s\" in the log\n", qPrintable(text));
+    return false;
+}
+
+bool waitIdle(MainWindow& window) {
+    while (window.operationBusy()) QTest::qWait(10);
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    QApplication app(argc, argv);
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: zelmor_screenshots OUTPUT-FOLDER CHIP.cfg IMAGE\n");
+        return 2;
+    }
+    const std::filesystem::path out = argv[1];
+    const std::filesystem::path programFolder = zel::fileio::programFolder();
+    zel::session::ZelapiDevices api;
+    ZelapiHolder holder;
+    FixedPrompter prompter(argv[2], argv[3]);
+    GuiSettings settings(zel::settings::userSettingsFolder(), {programFolder / "templates"});
+    zel::session::ApiSession session(api);
+    bool ok = true;
+    {
+        MainWindow window({api, holder, settings, prompter, programFolder / "config" / "ZelmorPro", std::nullopt, false});
+        window.resize(1100, 680);
+        window.show();
+        window.start();
+        QApplication::processEvents();
+        std::printf("start to a shown, populated main window: %lld ms\n", static_cast<long long>(sinceStart.elapsed()));
+        ok &= save(window, out / "zelmor-idle.png");
+
+        window.selectChip(0);
+        window.loadFile(0);
+        waitIdle(window);
+        int from = window.logModel().rowCount();
+        window.download();
+        auto* progress = window.findChild<QProgressBar*>(QStringLiteral("operationProgress"));
+        while (window.operationBusy() && progress->value() < 40) QTest::qWait(5);
+        ok &= save(window, out / "zelmor-download.png", 30);
+        ok &= waitFor(window, QStringLiteral("Download Complete"), from);
+        waitIdle(window);
+        from = window.logModel().rowCount();
+        window.verify();
+        ok &= waitFor(window, QStringLiteral("Verify Pass"), from);
+        waitIdle(window);
+        ok &= save(window, out / "zelmor-verify-pass.png");
+
+        ChipSelectDialog chips(ChipCatalogue::read(programFolder / "config" / "ZelmorPro", bufferLimit(true)), true,
+                               QStringLiteral("W25Q16JV"), &window);
+        chips.show();
+        ok &= save(chips, out / "zelmor-chip-selection.png");
+        chips.close();
+
+        LoadFileChoice previous;
+        previous.path = argv[3];
+        previous.format = formatForPath(previous.path);
+        LoadFileDialog load(previous, {QString::fromLocal8Bit(argv[3])}, &window);
+        load.show();
+        ok &= save(load, out / "zelmor-load-file.png");
+        load.close();
+    }
+    return ok ? 0 : 1;
+}

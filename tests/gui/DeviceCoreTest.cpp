@@ -1,0 +1,248 @@
+// The device logic of the desktop program against a scripted API: identity texts, the order and
+// messages of run, stop, download and verify, the enable rules, and the polling and share
+// protocol as the holder of the emulators.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "DeviceIdentity.h"
+#include "EmulatorControl.h"
+#include "EnableRules.h"
+#include "FakeDevices.h"
+#include "PollingMachine.h"
+
+namespace zel::gui {
+namespace {
+
+using test::CallLog;
+using test::FakeDevices;
+using test::FakeHolder;
+using test::Lines;
+
+TEST(DeviceIdentity, SerialAndVersionTexts) {
+    EXPECT_EQ(serialText(42), "VK000042");
+    EXPECT_EQ(serialText(99999), "VK099999");
+    EXPECT_EQ(serialText(204711), "ZL204711");
+    EXPECT_EQ(serialText(0x80000000u), "ZL2147483648");  // never negative
+    EXPECT_EQ(serialText(session::kSerialNotAvailable), "N.A");
+
+    const DeviceIdentity g2 = describeDevice({0x03018A05, 1, L"ZelmorPro", true}, 42);
+    EXPECT_TRUE(g2.present && g2.generation2 && g2.fourByteCapable && g2.lowVoltageFirmware);
+    EXPECT_EQ(g2.modelName, "ZelmorPro-G2");
+    EXPECT_EQ(g2.firmwareText, "10.005");
+    EXPECT_EQ(g2.hardwareText, "3.01");
+
+    EXPECT_EQ(describeDevice({0x021B025A, 1, L"ZelmorPro", true}, 1).firmwareText, "2.090 (3.3V)");
+    EXPECT_TRUE(describeDevice({0x021B025A, 1, L"ZelmorPro", true}, 1).fourByteCapable);  // 2.27, minor 90
+    EXPECT_EQ(describeDevice({0x0201020C, 1, L"ZelmorPro", true}, 1).firmwareText, "2.12");
+    EXPECT_EQ(describeDevice({0x02010205, 1, L"ZelmorPro", true}, 1).firmwareText, "2.005");
+    EXPECT_TRUE(describeDevice({0x02010205, 1, L"Zelmor", true}, 1).endOfLife);
+    EXPECT_FALSE(describeDevice({0, 0, L"ZelmorPro", false}, 1).present);  // no answer is no version
+}
+
+struct Bench {
+    CallLog calls;
+    FakeDevices api{calls};
+    FakeHolder holder{calls};
+    Lines lines;
+    EmulatorControl control{api, holder, lines};
+
+    void chipAndImage(int target) {
+        ASSERT_TRUE(control.chooseChip(target, "W25Q16JV.cfg"));
+        ASSERT_TRUE(control.loadImage(target, "image.hex"));
+    }
+};
+
+TEST(EmulatorControl, RunStopMessagesAndTheSecondStopWarns) {
+    Bench bench;
+    bench.control.refreshStatus();
+    EXPECT_EQ(bench.control.run(), RunResult::NoChip);
+    bench.chipAndImage(0);
+    EXPECT_EQ(bench.control.run(), RunResult::Started);
+    EXPECT_TRUE(bench.lines.contains("Start Emulator. \nEmulator is in Emulation mode.\nReady to boot your system now."));
+    EXPECT_EQ(bench.control.run(), RunResult::AlreadyRunning);
+    EXPECT_EQ(bench.lines.messages.back(), "Emulator is in Emulation mode now.");
+
+    bench.control.stop();
+    EXPECT_TRUE(bench.lines.contains("Stop Emulator. \nEmulator is in STOP mode now.\n"));
+    bench.lines.messages.clear();
+    bench.control.stop();
+    EXPECT_EQ(bench.lines.messages, (std::vector<std::string>{"Warning: Emulator  is stoped\n",
+                                                             "ZelmorPro Hold-Pin Setting: Floating by default"}));
+    bench.api.opened = false;
+    bench.control.stop();
+    EXPECT_TRUE(bench.lines.contains("Error: Emulator can not be detected\n"));
+}
+
+TEST(EmulatorControl, DownloadRangesAndDualFlashAddresses) {
+    Bench bench;
+    bench.control.refreshStatus();
+    bench.chipAndImage(0);
+    bench.api.imageSize = 0x300000;  // larger than the 2 MiB chip
+    ASSERT_TRUE(bench.control.loadImage(0, "big.bin"));
+    EXPECT_EQ(bench.control.download(), OperationResult::Refused);
+    EXPECT_EQ(bench.lines.messages.back(), "Error: the file length is out of the chip's memory size");
+    EXPECT_TRUE(bench.api.downloads.empty());
+
+    bench.control.state().download.truncate = true;
+    EXPECT_EQ(bench.control.download(), OperationResult::Done);
+    EXPECT_TRUE(bench.lines.contains("Target Memory Region: [0x0, 0x200000)"));
+    EXPECT_TRUE(bench.lines.contains("Truncate-File-To-Fit-Memory Enable"));
+    EXPECT_EQ(bench.lines.messages.back(), "Download Complete");
+
+    bench.control.state().download.start = 0x200000;
+    EXPECT_EQ(bench.control.download(), OperationResult::Refused);
+    EXPECT_EQ(bench.lines.messages.back(), "Error: the address is out of the chip's memory range");
+
+    // Two chips: each flash is named, target 2 goes to the device with bit 31 set, and the
+    // buffer is reloaded for each target's own file.
+    bench.control.state().download = {};
+    bench.api.imageSize = 0x1000;
+    ASSERT_TRUE(bench.control.loadImage(0, "image.hex"));
+    bench.chipAndImage(1);
+    bench.api.downloads.clear();
+    bench.calls.calls.clear();
+    EXPECT_EQ(bench.control.download(), OperationResult::Done);
+    ASSERT_EQ(bench.api.downloads.size(), 2u);
+    EXPECT_EQ(bench.api.downloads[0].address, 0u);
+    EXPECT_EQ(bench.api.downloads[1].address, 0x80000000u);
+    EXPECT_TRUE(bench.lines.contains("Flash 2 Target Memory Region: [0x0, 0x1000)"));
+    EXPECT_EQ(std::count(bench.calls.calls.begin(), bench.calls.calls.end(), "load image.hex"), 2);
+
+    bench.api.emulating = true;
+    EXPECT_EQ(bench.control.download(), OperationResult::Refused);
+    EXPECT_EQ(bench.lines.messages.back(), "The command can't be executed");
+}
+
+TEST(EmulatorControl, EachEmulatorKeepsItsOwnChoices) {
+    Bench bench;
+    bench.control.state().pins.hold = kHoldInput;
+    bench.control.setDevice(0, 204711);
+    bench.chipAndImage(0);
+    bench.control.setDevice(1, 42);
+    EXPECT_FALSE(bench.control.state().targets[0].chip);      // a new emulator has no chip yet
+    EXPECT_EQ(bench.control.state().pins.hold, kHoldInput);   // but the user's pin settings
+    bench.calls.calls.clear();
+    bench.control.setDevice(0, 204711);
+    ASSERT_TRUE(bench.control.state().targets[0].chip);
+    EXPECT_EQ(bench.control.state().targets[0].image, "image.hex");
+    // The API's one buffer held the other emulator's image meanwhile: reloaded before use.
+    EXPECT_EQ(bench.control.download(), OperationResult::Done);
+    EXPECT_EQ(bench.calls.calls[0], "load image.hex");
+}
+
+TEST(EmulatorControl, VerifyPassFailAndTheSupplyCheck) {
+    Bench bench;
+    bench.api.product = {0x03018A05, 1, L"ZelmorPro", true};  // 1.8 V image
+    bench.control.refreshStatus();
+    bench.chipAndImage(0);  // a 3.3 V chip
+    EXPECT_FALSE(bench.control.vccCompatible());
+    EXPECT_TRUE(bench.lines.contains("Error : The ZelmorPro-G2 firmware is not compatible with the selected chip Vcc."));
+    EXPECT_TRUE(bench.lines.contains("Both RUN & Batch function are disabled now!"));
+
+    EXPECT_EQ(bench.control.verify(), OperationResult::Done);
+    EXPECT_EQ(bench.lines.messages.back(), "Verify Pass. Checksum is the same.\n");
+    bench.api.verifyResult = {0, false, false};
+    EXPECT_EQ(bench.control.verify(), OperationResult::Failed);
+    EXPECT_EQ(bench.lines.messages.back(), "Verify Fail. Checksum is different.\n");
+}
+
+TEST(EnableRules, OperationsFollowDeviceShareBusyAndRunState) {
+    FrameState idle{.devicePresent = true, .chipSelected = true};
+    CommandEnables stopped = commandEnables(idle);
+    EXPECT_TRUE(stopped.run && stopped.download && stopped.verify && stopped.readBack && stopped.selectChip);
+    EXPECT_FALSE(stopped.stop || stopped.cancel || stopped.saveLog);
+
+    FrameState running = idle;
+    running.emulating = true;
+    CommandEnables emulating = commandEnables(running);
+    EXPECT_TRUE(emulating.stop && emulating.selectChip && emulating.loadFile);
+    EXPECT_FALSE(emulating.run || emulating.download || emulating.verify || emulating.readBack);
+    running.traceOrTerminalRunning = true;
+    EXPECT_FALSE(commandEnables(running).selectChip);
+
+    FrameState wrongSupply = idle;
+    wrongSupply.vccCompatible = false;
+    EXPECT_FALSE(commandEnables(wrongSupply).run);
+    EXPECT_TRUE(commandEnables(wrongSupply).download);
+
+    for (FrameState blocked : {FrameState{.devicePresent = false}, FrameState{.devicePresent = true, .otherProgramHolds = true},
+                               FrameState{.devicePresent = true, .operationBusy = true, .logHasRows = true}}) {
+        CommandEnables none = commandEnables(blocked);
+        EXPECT_FALSE(none.run || none.stop || none.download || none.verify || none.readBack || none.selectChip ||
+                     none.loadFile || none.configure);
+        EXPECT_EQ(none.cancel, blocked.operationBusy);
+        EXPECT_EQ(none.saveLog, blocked.logHasRows);
+    }
+}
+
+class RecordingView final : public PollView {
+public:
+    explicit RecordingView(CallLog& calls) : calls_(calls) {}
+    std::vector<LastCommandView> shown;
+    void showLastCommand(const LastCommandView& view) override { shown.push_back(view); }
+    void deviceStateChanged() override { calls_.note("viewChanged"); }
+    void devicesEnumerated(int opened) override { calls_.note("viewEnumerated " + std::to_string(opened)); }
+
+private:
+    CallLog& calls_;
+};
+
+struct PollBench : Bench {
+    RecordingView view{calls};
+    PollingMachine polling{control, holder, lines, view};
+};
+
+TEST(PollingMachine, BusyTicksDoNoDeviceWorkAndIdleTicksShowTheBus) {
+    PollBench bench;
+    bench.control.refreshStatus();
+    bench.polling.setEmulating(true);
+    bench.holder.shareEvents = {1};
+    bench.calls.calls.clear();
+    EXPECT_FALSE(bench.polling.tick(true, /*busy=*/true));
+    EXPECT_TRUE(bench.calls.calls.empty());
+    EXPECT_EQ(bench.holder.shareEvents.size(), 1u);  // the request waits for an idle tick
+
+    bench.holder.shareEvents.clear();
+    EXPECT_TRUE(bench.polling.tick(false, false));
+    ASSERT_EQ(bench.view.shown.size(), 1u);
+    EXPECT_EQ(bench.view.shown[0], (LastCommandView{"0x03", "High"}));
+    EXPECT_EQ(describeLastCommand(0x9F0000).chipSelect, "Low");
+    EXPECT_EQ(describeLastCommand(0x9F4000).chipSelect, "Toggling");
+}
+
+TEST(PollingMachine, ShareRequestsReleaseThenTakeBackInOrder) {
+    PollBench bench;
+    bench.control.refreshStatus();
+    bench.polling.addTransferStopper([&] { bench.calls.note("stopTransfers"); });
+    bench.holder.shareEvents = {1};
+    bench.calls.calls.clear();
+    bench.polling.tick(true, false);
+    EXPECT_EQ(bench.calls.calls, (std::vector<std::string>{"stopTransfers", "closeDevices", "viewChanged", "releaseShare"}));
+    EXPECT_EQ(bench.polling.shareState(), ShareState::OtherHolds);
+    EXPECT_TRUE(bench.lines.contains("ZelmorPro--other application is running"));
+    EXPECT_FALSE(bench.control.identity().present);
+
+    bench.holder.shareEvents = {2};
+    bench.calls.calls.clear();
+    bench.polling.tick(true, false);
+    // The answer comes only once the emulators are enumerated and the view refreshed.
+    EXPECT_EQ(bench.calls.calls, (std::vector<std::string>{"renumerate", "viewEnumerated 1", "releaseShare"}));
+    EXPECT_EQ(bench.polling.shareState(), ShareState::Normal);
+    EXPECT_TRUE(bench.lines.contains("ZelmorPro--other Application closed"));
+}
+
+TEST(PollingMachine, CommandLineNoticesNameTheTool) {
+    PollBench bench;
+    bench.polling.devicesTaken(OtherHolder::CommandLine);
+    EXPECT_TRUE(bench.lines.contains("ZelmorPro--CLI is running"));
+    bench.calls.calls.clear();
+    bench.polling.devicesReleased();
+    bench.polling.takeBack();
+    EXPECT_TRUE(bench.lines.contains("ZelmorPro--CLI closed"));
+    // Nothing was taken from the share channel, so nothing is answered there.
+    EXPECT_EQ(bench.calls.calls, (std::vector<std::string>{"renumerate", "viewEnumerated 1"}));
+}
+
+}  // namespace
+}  // namespace zel::gui
