@@ -1,4 +1,4 @@
-// The three writers against the hand-made golden texts (golden/make_golden.py), in both
+// The three writers against the hand-made golden texts (golden/make_golden.sh), in both
 // translation modes, and the continuous writer fed the way a capture feeds it.
 #include <gtest/gtest.h>
 
