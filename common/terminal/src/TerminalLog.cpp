@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 namespace zel::terminal {
 
@@ -31,26 +32,73 @@ void TerminalLog::clear() {
     open_.shrink_to_fit();
 }
 
-// Moves the finished row into the blocks; a row never spans two blocks, so it reads as one view.
-void TerminalLog::closeOpenRow() {
-    if (blocks_.empty() || blockSizes_.back() - used_ < open_.size()) {
-        const size_t size = std::max(kBlockBytes, open_.size());
-        blocks_.push_back(std::make_unique_for_overwrite<char[]>(size));
-        blockSizes_.push_back(size);
-        used_ = 0;
+namespace {
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+// The bytes of a row that reads exactly "hh hh ... hh " (lower case), with or without a final
+// line break; nothing for any other row.
+std::optional<std::string> packHex(std::string_view text, bool& broken) {
+    broken = !text.empty() && text.back() == '\n';
+    if (broken) text.remove_suffix(1);
+    if (text.empty() || text.size() % 3 != 0) return std::nullopt;
+    std::string bytes(text.size() / 3, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const int high = hexDigit(text[3 * i]), low = hexDigit(text[3 * i + 1]);
+        if (high < 0 || low < 0 || text[3 * i + 2] != ' ') return std::nullopt;
+        bytes[i] = static_cast<char>(high << 4 | low);
     }
-    std::memcpy(blocks_.back().get() + used_, open_.data(), open_.size());
-    rows_.push_back({static_cast<uint32_t>(blocks_.size() - 1), static_cast<uint32_t>(used_),
-                     static_cast<uint32_t>(open_.size()), openKind_});
-    used_ += open_.size();
+    return bytes;
+}
+
+}  // namespace
+
+// Moves the finished row into the blocks; a row never spans two blocks.
+void TerminalLog::closeOpenRow() {
+    bool broken = false;
+    const auto packed = openKind_ == TextKind::Hex ? packHex(open_, broken) : std::nullopt;
+    if (packed)
+        store(*packed, true, broken);
+    else
+        store(open_, false, false);
     open_.clear();
     if (open_.capacity() > 4096) open_.shrink_to_fit();  // a huge row leaves no huge buffer behind
 }
 
-std::string_view TerminalLog::rowText(size_t row) const {
+void TerminalLog::store(std::string_view bytes, bool packed, bool broken) {
+    if (blocks_.empty() || blockSizes_.back() - used_ < bytes.size()) {
+        // Blocks grow from small to full size, so a short log stays small.
+        const size_t next = blocks_.empty() ? kFirstBlockBytes : std::min(kBlockBytes, blockSizes_.back() * 2);
+        const size_t size = std::max(next, bytes.size());
+        blocks_.push_back(std::make_unique_for_overwrite<char[]>(size));
+        blockSizes_.push_back(size);
+        used_ = 0;
+    }
+    std::memcpy(blocks_.back().get() + used_, bytes.data(), bytes.size());
+    rows_.push_back({static_cast<uint32_t>(blocks_.size() - 1), static_cast<uint32_t>(used_),
+                     static_cast<uint32_t>(bytes.size()), openKind_, packed, broken});
+    used_ += bytes.size();
+}
+
+std::string TerminalLog::rowText(size_t row) const {
     if (row == rows_.size()) return open_;
     const Row& r = rows_.at(row);
-    return {blocks_[r.block].get() + r.offset, r.length};
+    const std::string_view held(blocks_[r.block].get() + r.offset, r.length);
+    if (!r.packed) return std::string(held);
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string text;
+    text.reserve(held.size() * 3 + 1);
+    for (unsigned char byte : held) {
+        text += kDigits[byte >> 4];
+        text += kDigits[byte & 15];
+        text += ' ';
+    }
+    if (r.broken) text += '\n';
+    return text;
 }
 
 TextKind TerminalLog::rowKind(size_t row) const {
@@ -58,7 +106,11 @@ TextKind TerminalLog::rowKind(size_t row) const {
 }
 
 std::string TerminalLog::prefixedRow(size_t row) const {
-    return "#" + std::to_string(row) + "  " + std::string(rowText(row));
+    std::string text = "#";
+    text += std::to_string(row);
+    text += "  ";
+    text += rowText(row);
+    return text;
 }
 
 size_t TerminalLog::memoryBytes() const {
