@@ -2,6 +2,7 @@
 // rows they make and the check points, and the tables read from INI files.
 #include "TempDir.h"
 #include "terminal/CodeTable.h"
+#include "terminal/OpcodeVeto.h"
 #include "terminal/TerminalDecoder.h"
 
 #include <gtest/gtest.h>
@@ -124,6 +125,23 @@ TEST(TerminalTables, KeysAreCaseBlindTextsKeepTheirBufferAndAMissingFileIsAnErro
     EXPECT_EQ(table->find("ab")->size(), 499u) << "a 500-character buffer";
     EXPECT_FALSE(CodeTable::load(dir / "none.txt", error));
     EXPECT_TRUE(error);
+}
+
+}  // namespace
+}  // namespace zel::terminal
+
+namespace zel::terminal {
+namespace {
+
+TEST(TerminalOpcodeVeto, AMakersOwnOpcodesAreRefusedWholeNameAnyCase) {
+    EXPECT_TRUE(opcodeUsedByMaker("Winbond", 0x9F));
+    EXPECT_TRUE(opcodeUsedByMaker("winbond", 0x04));
+    EXPECT_FALSE(opcodeUsedByMaker("winbond", 0x11));
+    EXPECT_FALSE(opcodeUsedByMaker("Winbond Electronics", 0x9F)) << "compared whole";
+    EXPECT_FALSE(opcodeUsedByMaker("NoSuchMaker", 0x9F));
+    EXPECT_FALSE(opcodeUsedByMaker("sanyo", 0x01));
+    EXPECT_TRUE(opcodeUsedByMaker("sanyo", 0xDB));
+    EXPECT_TRUE(opcodeUsedByMaker("MACRONIX", 0xC1));
 }
 
 }  // namespace
