@@ -25,7 +25,12 @@ using namespace std::chrono_literals;
 constexpr uint8_t kHoldPinInput = 3, kHoldPinFloating = 2;
 constexpr auto kPauseWait = 2000ms;
 
+constexpr int kQueueRoomNeeded = 131071 - 512;  // the API queue's capacity less one uFIFO block
+
+// No room for a whole block: the bytes wait in the uFIFO (and the target waits) until the GUI
+// thread has drained the queue, rather than the queue dropping them.
 std::optional<size_t> uploadOnce() {
+    if (CliGetSPIHTQueueCounter() > kQueueRoomNeeded) return 0;
     int result = 0;
     CliUploadFIFO(&result);
     if (result != 1) return std::nullopt;

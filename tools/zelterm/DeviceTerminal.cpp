@@ -13,21 +13,26 @@ namespace {
 
 using namespace std::chrono_literals;
 constexpr uint8_t kHoldPinInput = 3, kHoldPinFloating = 2;
-constexpr auto kPauseWait = 2000ms;  // a uFIFO transfer ends well within its own time-out
+constexpr auto kPauseWait = 2000ms;
+constexpr int kQueueRoomNeeded = 131071 - 512;  // the API queue's capacity less one uFIFO block  // a uFIFO transfer ends well within its own time-out
 
 // One block into the queue; a non-empty queue afterwards counts as data, so the loop only idles
-// when the target is quiet.
-std::optional<size_t> uploadOnce(int index) {
+// when the target is quiet. A full queue has dropped the newest bytes: that is noted, not hidden.
+std::optional<size_t> uploadOnce(int index, std::atomic<bool>& overflowed) {
+    // No room for a whole block: leave the bytes in the uFIFO (the target waits) until the
+    // reader catches up, rather than let the queue drop them.
+    if (CliGetSPIHTQueueCounter() > kQueueRoomNeeded) return 0;
     int result = 0;
     CliUploadFIFOOf(&result, index);
     if (result != 1) return std::nullopt;
+    if (CliCheckSPIHyperTerminalQueueIsFull() == 1) overflowed = true;
     return static_cast<size_t>(CliGetSPIHTQueueCounter());
 }
 
 }  // namespace
 
 DeviceTerminal::DeviceTerminal(int index, TerminalOpcode opcode)
-    : index_(index), loop_([index] { return uploadOnce(index); }) {
+    : index_(index), loop_([this, index] { return uploadOnce(index, overflowed_); }) {
     if (opcode.dedicated)
         CliSetSPIHTCommandOf(*opcode.dedicated, index_);
     else

@@ -7,6 +7,7 @@
 #include "terminal/DownSend.h"
 #include "terminal/UploadLoop.h"
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -32,11 +33,14 @@ public:
     std::span<const uint8_t> drain(std::vector<uint8_t>& buffer);
     terminal::SendResult send(std::span<const uint8_t> bytes);
     bool usbFailed() const { return loop_.failed(); }
+    // The API's receive queue was found full after an upload: the newest bytes may have been lost.
+    bool queueOverflowed() const { return overflowed_; }
     void stop();
 
 private:
     int index_;
     bool startedEmulation_ = false;
+    std::atomic<bool> overflowed_{false};
     terminal::UploadLoop loop_;
 };
 

@@ -32,7 +32,7 @@ constexpr const char* kUsage =
     "hex bytes (\"01 02 ab\"). Runs until Ctrl-C or SIGTERM, S seconds, or a USB error.\n"
     "Emulation is started when it is not running, and stopped again at the end.\n"
     "Exit status: 0 stopped on request, 1 the emulator or a table could not be used, a USB error\n"
-    "ended the session or input was not all sent, 2 usage.\n";
+    "ended the session, target bytes may have been lost or input was not all sent, 2 usage.\n";
 
 volatile std::sig_atomic_t stopSignal = 0;
 void onStop(int) { stopSignal = 1; }
@@ -185,12 +185,14 @@ bool runSession(tools::DeviceTerminal& device, const Options& options, const ter
     if (parser.skippedBytes() != 0)
         std::fprintf(stderr, "zelterm: %llu bytes outside messages skipped\n",
                      static_cast<unsigned long long>(parser.skippedBytes()));
+    if (device.queueOverflowed())
+        std::fprintf(stderr, "zelterm: the receive queue was full: some of the target's bytes may be lost\n");
     if (device.usbFailed()) {
         std::fprintf(stderr, "zelterm: USB Error: Stop SPI Hyper Terminal...\n");
         return false;
     }
     std::fprintf(stderr, "Stop SPI Hyper Terminal...\n");
-    return allSent && !input.refusedLine();
+    return allSent && !input.refusedLine() && !device.queueOverflowed();
 }
 
 }  // namespace
