@@ -374,6 +374,12 @@ ZEL_EXPORT int CliStopSPIHT(int index);
 // Kept for callers of the earlier interface; they do nothing.
 ZEL_EXPORT void CliEnableSPIHyperTerminal(int on = 0, int port = 0);
 ZEL_EXPORT void CliEnableSPIHTUSBBulkTransfer(int on = 0);
+// The upload, the dFIFO write and the two op-code settings on device `index` rather than the
+// current device, for a tool that works on the emulator the user chose.
+ZEL_EXPORT void CliUploadFIFOOf(int* result, int index);
+ZEL_EXPORT uint8_t CliWriteToSPIHTdFIFOOf(uint8_t* data, uint8_t length, int index);
+ZEL_EXPORT void CliSetSPIHTCommandOf(uint8_t opcode, int index);
+ZEL_EXPORT void CliEnableSPIHT02CommandOf(int on, int index);
 
 }  // extern "C"
 

@@ -126,4 +126,13 @@ void MainView::showProgress(bool running, int percent) {
 
 void MainView::scrollLogToEnd() { logView_->scrollToBottom(); }
 
+void MainView::addPanel(const QString& title, QWidget* panel) {
+    auto* box = new QGroupBox(title, this);
+    auto* inside = new QVBoxLayout(box);
+    inside->setContentsMargins(2, 2, 2, 2);
+    inside->addWidget(panel);
+    auto* column = static_cast<QVBoxLayout*>(layout());
+    column->insertWidget(column->count() - 1, box, 1);  // above the progress line
+}
+
 }  // namespace zel::gui

@@ -30,6 +30,8 @@ public:
     void showLastCommand(const LastCommandView& view);
     void showProgress(bool running, int percent);
     void scrollLogToEnd();
+    // A panel of a later feature (the hyper terminal) below the operation log.
+    void addPanel(const QString& title, QWidget* panel);
     QPushButton* cancelButton() const { return cancel_; }
     QComboBox* deviceSelector() const { return deviceSelector_; }
 

@@ -19,6 +19,7 @@
 #include "EnableRules.h"
 #include "LogFile.h"
 #include "MainView.h"
+#include "TerminalPanel.h"
 #include "OperationLogModel.h"
 #include "Prompter.h"
 #include "SettingsBinding.h"
@@ -98,8 +99,21 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
             log_.log(std::string("Warning: plugging and unplugging are not noticed: ") + error.what());
         }
     }
+    setUpTerminal();
     resize(980, 640);
 }
+
+// The hyper-terminal panel: its log lines go to the operation log, it counts as busy while it
+// runs (the polling leaves the device alone), and it stops before the devices are let go.
+void MainWindow::setUpTerminal() {
+    terminal_ = new TerminalPanel;
+    terminal_->setObjectName(QStringLiteral("terminalPanel"));
+    view_->addPanel(QStringLiteral("SPI Hyper Terminal"), terminal_);
+    connect(terminal_, &TerminalPanel::logMessage, this, [this](const QString& text) { log_.log(text.toStdString()); });
+    polling_.addTransferStopper([this] { terminal_->stopForHandOver(); });
+}
+
+bool MainWindow::terminalBusy() const { return terminal_ && terminal_->running(); }
 
 MainWindow::~MainWindow() {
     listener_.reset();
@@ -284,7 +298,7 @@ void MainWindow::updateControls() {
 
 void MainWindow::onPollTimer(bool fast) {
     if (fast) fastTimer_->stop();
-    const bool again = polling_.tick(fast, worker_.busy());
+    const bool again = polling_.tick(fast, worker_.busy() || terminalBusy());
     if (again) fastTimer_->start(kFastPollMs);
 }
 

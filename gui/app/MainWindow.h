@@ -40,6 +40,8 @@ class PresenceWatcher;
 
 namespace zel::gui {
 
+class TerminalPanel;
+
 class MainView;
 class OperationLogModel;
 class Prompter;
@@ -97,6 +99,8 @@ private:
     void deviceStateChanged() override;
     void devicesEnumerated(int opened) override;
 
+    void setUpTerminal();
+    bool terminalBusy() const;
     void buildActions();
     void buildMenus();
     void buildToolbar();
@@ -122,6 +126,7 @@ private:
     Prompter& prompter_;
     std::filesystem::path configFolder_;
     LogQueue log_;
+    TerminalPanel* terminal_ = nullptr;  // owned by the view
     EmulatorControl control_;
     PollingMachine polling_;
     OperationProgress progress_;

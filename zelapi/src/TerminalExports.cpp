@@ -35,13 +35,15 @@ size_t blockCount(const uint8_t* block, size_t asked)
 
 extern "C" {
 
-void CliUploadFIFO(int* result)
+void CliUploadFIFO(int* result) { CliUploadFIFOOf(result, currentIndex()); }
+
+void CliUploadFIFOOf(int* result, int index)
 {
     auto* api = project();
     if (!api)
         return;
     std::array<uint8_t, kUploadLength + 2> block{};
-    const int ok = ReadZelmorProHTuFIFO(block.data(), kUploadLength, kUploadParam, currentIndex());
+    const int ok = ReadZelmorProHTuFIFO(block.data(), kUploadLength, kUploadParam, index);
     if (result)
         *result = ok;
     if (ok)
@@ -87,13 +89,18 @@ int CliCheckSPIHyperTerminalQueueIsEmpty()
 
 uint8_t CliWriteToSPIHTdFIFO(uint8_t* data, uint8_t length)
 {
+    return CliWriteToSPIHTdFIFOOf(data, length, currentIndex());
+}
+
+uint8_t CliWriteToSPIHTdFIFOOf(uint8_t* data, uint8_t length, int index)
+{
     if (!project() || data == nullptr)
         return 0;
     uint8_t level = 0;
-    ReadZelmorProHTRegister(kDownLevelRegister, level, currentIndex());
+    ReadZelmorProHTRegister(kDownLevelRegister, level, index);
     const auto n = static_cast<uint16_t>(std::min<uint32_t>(kDownFifoSize - level, length));
     uint8_t stored = 0;
-    WriteZelmorProdFIFO(data, n, kFifoParam, stored, currentIndex());
+    WriteZelmorProdFIFO(data, n, kFifoParam, stored, index);
     return static_cast<uint8_t>(std::min<uint32_t>(stored, n));  // the device's count of bytes kept
 }
 
@@ -137,16 +144,20 @@ void CliWriteSPIHTReg(int reg, uint8_t value)
         WriteZelmorProHTRegister(static_cast<uint8_t>(reg & 7), value, currentIndex());
 }
 
-void CliSetSPIHTCommand(uint8_t opcode)
+void CliSetSPIHTCommand(uint8_t opcode) { CliSetSPIHTCommandOf(opcode, currentIndex()); }
+
+void CliSetSPIHTCommandOf(uint8_t opcode, int index)
 {
     if (project())
-        WriteZelmorProRegister(kCommandRegister, opcode, currentIndex());
+        WriteZelmorProRegister(kCommandRegister, opcode, index);
 }
 
-void CliEnableSPIHT02Command(int on)
+void CliEnableSPIHT02Command(int on) { CliEnableSPIHT02CommandOf(on, currentIndex()); }
+
+void CliEnableSPIHT02CommandOf(int on, int index)
 {
     if (project())
-        WriteZelmorProRegister(kPageProgramRegister, on ? 1 : 0, currentIndex());
+        WriteZelmorProRegister(kPageProgramRegister, on ? 1 : 0, index);
 }
 
 void CliSetHTPort(bool fromUSB)
