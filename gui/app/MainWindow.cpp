@@ -207,11 +207,24 @@ void MainWindow::restoreStoredChoices() {
             log_.log(chipNotFoundLine(stored.chipType[target]));
     }
     view_->showChoices(control_.state());
-    const auto image = stored.image[0];
-    std::error_code error;
-    if (!image.empty() && control_.state().targets[0].chip && std::filesystem::is_regular_file(image, error))
-        startOperation([this, image] { control_.loadImage(0, image); });
+    restoreStoredImages(stored);
     updateControls();
+}
+
+// Each target's last file, loaded again on the worker, target 1 first.
+void MainWindow::restoreStoredImages(const StoredChoices& stored) {
+    std::vector<std::pair<int, ImageChoice>> loads;
+    for (int target = 0; target < 2; ++target) {
+        std::error_code error;
+        const auto& image = stored.image[target];
+        if (!image.empty() && control_.state().targets[size_t(target)].chip && std::filesystem::is_regular_file(image, error))
+            loads.emplace_back(target, ImageChoice{image, control_.state().download.truncate, std::nullopt,
+                                                   control_.state().download.fillByte});
+    }
+    if (loads.empty()) return;
+    startOperation([this, loads] {
+        for (const auto& [target, choice] : loads) control_.loadImage(target, choice, progress_);
+    });
 }
 
 void MainWindow::devicesEnumerated(int opened) {
@@ -359,7 +372,8 @@ void MainWindow::loadFile(int target) {
     const auto choice = prompter_.chooseImage(this, control_.state(), target);
     if (!choice) return;
     control_.state().download.truncate = choice->truncate;
-    startOperation([this, target, file = choice->file] { control_.loadImage(target, file); },
+    control_.state().download.fillByte = choice->fillValue;
+    startOperation([this, target, choice = *choice] { control_.loadImage(target, choice, progress_); },
                    [this, target] {
                        if (!control_.state().targets[size_t(target)].image.empty())
                            writeSettings(imageChanges(control_.state(), target));

@@ -41,6 +41,7 @@ class PresenceWatcher;
 namespace zel::gui {
 
 class MainView;
+struct StoredChoices;
 class OperationLogModel;
 class Prompter;
 class SettingsSheet;
@@ -109,6 +110,7 @@ private:
     void operationFinished();
     void chooseDevice(int index);
     void restoreStoredChoices();
+    void restoreStoredImages(const StoredChoices& stored);
     void writeSettings(const settings::SettingsUpdate& changes);
     void post(std::function<void()> function);
     using NoticeStep = void (MainWindow::*)(std::shared_ptr<std::promise<void>>);

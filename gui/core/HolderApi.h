@@ -21,8 +21,6 @@ public:
     virtual std::uint32_t lastCommand() = 0;  // CliGetSPILastCommand (current device)
     virtual void setHtPort(bool fromUsb) = 0;
     virtual void setRstPin(bool on, int index) = 0;
-    // The first `size` bytes of the API's image buffer (CliGetDLLBuffer); empty without one.
-    virtual std::span<const std::uint8_t> imageBuffer(std::uint32_t size) = 0;
 };
 
 }  // namespace zel::gui

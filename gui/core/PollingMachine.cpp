@@ -44,7 +44,6 @@ void PollingMachine::devicesTaken(OtherHolder holder) {
 }
 
 void PollingMachine::devicesReleased() {
-    control_.setReloadNeeded();
     share_ = ShareState::Released;
 }
 

@@ -19,10 +19,4 @@ std::uint32_t ZelapiHolder::lastCommand() {
 void ZelapiHolder::setHtPort(bool fromUsb) { CliSetHTPort(fromUsb); }
 void ZelapiHolder::setRstPin(bool on, int index) { CliSetRSTPin(on, index); }
 
-std::span<const std::uint8_t> ZelapiHolder::imageBuffer(std::uint32_t size) {
-    const std::uint8_t* buffer = CliGetDLLBuffer();
-    if (!buffer) return {};
-    return {buffer, size};
-}
-
 }  // namespace zel::gui

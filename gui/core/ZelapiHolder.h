@@ -15,7 +15,6 @@ public:
     std::uint32_t lastCommand() override;
     void setHtPort(bool fromUsb) override;
     void setRstPin(bool on, int index) override;
-    std::span<const std::uint8_t> imageBuffer(std::uint32_t size) override;
 };
 
 }  // namespace zel::gui

@@ -10,6 +10,8 @@
 #include "EnableRules.h"
 #include "FakeDevices.h"
 #include "PollingMachine.h"
+#include "TempDir.h"
+#include "vm_mgr.h"
 
 namespace zel::gui {
 namespace {
@@ -46,10 +48,17 @@ struct Bench {
     FakeHolder holder{calls};
     Lines lines;
     EmulatorControl control{api, holder, lines};
+    OperationProgress progress;
+    zel::test::TempDir files;
 
+    // A raw image of `size` bytes, each `value`, loaded for the target.
+    bool load(int target, const std::string& name, std::size_t size, char value = 0x5A) {
+        zel::test::writeBytes(files / name, std::string(size, value));
+        return control.loadImage(target, ImageChoice{files / name, false, std::nullopt, 0xC3}, progress);
+    }
     void chipAndImage(int target) {
         ASSERT_TRUE(control.chooseChip(target, "W25Q16JV.cfg"));
-        ASSERT_TRUE(control.loadImage(target, "image.hex"));
+        ASSERT_TRUE(load(target, "image.bin", 0x1000));
     }
 };
 
@@ -78,8 +87,7 @@ TEST(EmulatorControl, DownloadRangesAndDualFlashAddresses) {
     Bench bench;
     bench.control.refreshStatus();
     bench.chipAndImage(0);
-    bench.api.imageSize = 0x300000;  // larger than the 2 MiB chip
-    ASSERT_TRUE(bench.control.loadImage(0, "big.bin"));
+    ASSERT_TRUE(bench.load(0, "big.bin", 0x300000));  // larger than the 2 MiB chip
     EXPECT_EQ(bench.control.download(), OperationResult::Refused);
     EXPECT_EQ(bench.lines.messages.back(), "Error: the file length is out of the chip's memory size");
     EXPECT_TRUE(bench.api.downloads.empty());
@@ -94,20 +102,20 @@ TEST(EmulatorControl, DownloadRangesAndDualFlashAddresses) {
     EXPECT_EQ(bench.control.download(), OperationResult::Refused);
     EXPECT_EQ(bench.lines.messages.back(), "Error: the address is out of the chip's memory range");
 
-    // Two chips: each flash is named, target 2 goes to the device with bit 31 set, and the
-    // buffer is reloaded for each target's own file.
+    // Two chips: each flash is named, target 2 goes to the device with bit 31 set, and each
+    // target's own host buffer is sent.
     bench.control.state().download = {};
-    bench.api.imageSize = 0x1000;
-    ASSERT_TRUE(bench.control.loadImage(0, "image.hex"));
+    ASSERT_TRUE(bench.load(0, "image.bin", 0x1000));
     bench.chipAndImage(1);
     bench.api.downloads.clear();
-    bench.calls.calls.clear();
     EXPECT_EQ(bench.control.download(), OperationResult::Done);
     ASSERT_EQ(bench.api.downloads.size(), 2u);
     EXPECT_EQ(bench.api.downloads[0].address, 0u);
     EXPECT_EQ(bench.api.downloads[1].address, 0x80000000u);
+    EXPECT_EQ(bench.api.downloads[0].hostBuffer, bench.control.image(0)->buffer.handle());
+    EXPECT_EQ(bench.api.downloads[1].hostBuffer, bench.control.image(1)->buffer.handle());
+    EXPECT_NE(bench.api.downloads[0].hostBuffer, bench.api.downloads[1].hostBuffer);
     EXPECT_TRUE(bench.lines.contains("Flash 2 Target Memory Region: [0x0, 0x1000)"));
-    EXPECT_EQ(std::count(bench.calls.calls.begin(), bench.calls.calls.end(), "load image.hex"), 2);
 
     bench.api.emulating = true;
     EXPECT_EQ(bench.control.download(), OperationResult::Refused);
@@ -122,13 +130,45 @@ TEST(EmulatorControl, EachEmulatorKeepsItsOwnChoices) {
     bench.control.setDevice(1, 42);
     EXPECT_FALSE(bench.control.state().targets[0].chip);      // a new emulator has no chip yet
     EXPECT_EQ(bench.control.state().pins.hold, kHoldInput);   // but the user's pin settings
-    bench.calls.calls.clear();
+    ASSERT_TRUE(bench.load(0, "other.bin", 0x800, 0x11));  // the second emulator's own image
     bench.control.setDevice(0, 204711);
     ASSERT_TRUE(bench.control.state().targets[0].chip);
-    EXPECT_EQ(bench.control.state().targets[0].image, "image.hex");
-    // The API's one buffer held the other emulator's image meanwhile: reloaded before use.
+    EXPECT_EQ(bench.control.state().targets[0].image, bench.files / "image.bin");
+    // The first emulator's buffer was kept meanwhile: its own image goes down.
     EXPECT_EQ(bench.control.download(), OperationResult::Done);
-    EXPECT_EQ(bench.calls.calls[0], "load image.hex");
+    ASSERT_EQ(bench.api.downloads.size(), 1u);
+    EXPECT_EQ(bench.api.downloads[0].length, 0x1000u);
+    EXPECT_EQ(bench.api.downloads[0].hostBuffer, bench.control.image(0)->buffer.handle());
+}
+
+TEST(EmulatorControl, TheImageIsBufferedWithTheFillValueAndAFailedLoadLeavesNoFile) {
+    Bench bench;
+    bench.control.refreshStatus();
+    bench.chipAndImage(0);
+    const LoadedImage* image = bench.control.image(0);
+    ASSERT_NE(image, nullptr);
+    std::uint8_t edge[2] = {};
+    ASSERT_NE(vm_read(edge, image->buffer.handle() + 0xFFF, 2), 0);
+    EXPECT_EQ(edge[0], 0x5A);  // the file's last byte
+    EXPECT_EQ(edge[1], 0xC3);  // then the chosen fill value
+    EXPECT_TRUE(bench.lines.contains((bench.files / "image.bin").string() + " is opened"));
+
+    // A file that cannot be read: its reason is logged and no file stays loaded.
+    EXPECT_FALSE(bench.control.loadImage(0, ImageChoice{bench.files / "missing.hex", false, std::nullopt, kDefaultFillValue}, bench.progress));
+    EXPECT_EQ(bench.lines.messages.back().rfind("Error: ", 0), 0u);
+    EXPECT_NE(bench.lines.messages.back().find("missing.hex"), std::string::npos);
+    EXPECT_EQ(bench.control.image(0), nullptr);
+    EXPECT_TRUE(bench.control.state().targets[0].image.empty());
+    bench.api.downloads.clear();
+    EXPECT_NE(bench.control.download(), OperationResult::Done);
+    EXPECT_TRUE(bench.api.downloads.empty()) << "nothing stale can go to the device";
+
+    // A cancelled load loads nothing either.
+    bench.progress.requestCancel();
+    zel::test::writeBytes(bench.files / "large.bin", std::string(0x800000, '\x01'));
+    EXPECT_FALSE(bench.control.loadImage(0, ImageChoice{bench.files / "large.bin", false, std::nullopt, kDefaultFillValue}, bench.progress));
+    EXPECT_EQ(bench.control.image(0), nullptr);
+    EXPECT_TRUE(bench.lines.contains("Loading " + (bench.files / "large.bin").string() + " cancelled; no file is loaded."));
 }
 
 TEST(EmulatorControl, VerifyPassFailAndTheSupplyCheck) {
@@ -142,6 +182,7 @@ TEST(EmulatorControl, VerifyPassFailAndTheSupplyCheck) {
 
     EXPECT_EQ(bench.control.verify(), OperationResult::Done);
     EXPECT_EQ(bench.lines.messages.back(), "Verify Pass. Checksum is the same.\n");
+    EXPECT_EQ(bench.api.verifiedBuffers.back(), bench.control.image(0)->buffer.handle());
     bench.api.verifyResult = {0, false, false};
     EXPECT_EQ(bench.control.verify(), OperationResult::Failed);
     EXPECT_EQ(bench.lines.messages.back(), "Verify Fail. Checksum is different.\n");
