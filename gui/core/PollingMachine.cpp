@@ -8,7 +8,7 @@ PollingMachine::PollingMachine(EmulatorControl& control, HolderApi& holder, LogS
 bool PollingMachine::tick(bool fastTimer, bool busy) {
     if (busy) return false;
     if (share_ == ShareState::Normal && emulating_ && control_.identity().present)
-        view_.showLastCommand(describeLastCommand(holder_.lastCommand()));
+        view_.showLastCommand(describeLastCommand(holder_.lastCommand(control_.device())));
     if (fastTimer) serveShareEvent();
     if (share_ == ShareState::Released) takeBack();
     return true;

@@ -10,9 +10,9 @@ int ZelapiHolder::foundCount() { return CliGetFoundDeviceCount(); }
 int ZelapiHolder::shareEvent() { return CliGetUSBShareEvent(); }
 void ZelapiHolder::releaseShareEvent() { CliReleaseUSBShareEvent(); }
 
-std::uint32_t ZelapiHolder::lastCommand() {
+std::uint32_t ZelapiHolder::lastCommand(int index) {
     std::uint32_t value = 0;
-    CliGetSPILastCommand(&value);
+    CliGetSPILastCommandOf(&value, index);
     return value;
 }
 

@@ -12,7 +12,7 @@ public:
     int foundCount() override;
     int shareEvent() override;
     void releaseShareEvent() override;
-    std::uint32_t lastCommand() override;
+    std::uint32_t lastCommand(int index) override;
     void setHtPort(bool fromUsb) override;
     void setRstPin(bool on, int index) override;
 };

@@ -102,7 +102,10 @@ public:
         return event;
     }
     void releaseShareEvent() override { log_.note("releaseShare"); }
-    std::uint32_t lastCommand() override { log_.note("lastCommand"); return lastCommandValue; }
+    std::uint32_t lastCommand(int index) override {
+        log_.note("lastCommand " + std::to_string(index));
+        return lastCommandValue;
+    }
     void setHtPort(bool) override { log_.note("htPort"); }
     void setRstPin(bool, int) override { log_.note("rstPin"); }
 

@@ -112,6 +112,15 @@ private slots:
         world.action("selectChipAction")->trigger();
         QCOMPARE(world.line("chipLine"), QStringLiteral("Winbond W25Q16JV"));
 
+        // The bus panel shows the chosen emulator's bus, not the first one's.
+        world.action("runAction")->trigger();
+        QVERIFY(world.waitForLog("Start Emulator."));
+        world.sim.control("bus 0 busy");
+        world.sim.control("target 1 05 1");
+        QVERIFY(world.waitForLine("lastCommandLine", QStringLiteral("0x05"), 3000));
+        QCOMPARE(world.line("pinStatusLine"), QStringLiteral("High"));
+        world.action("stopAction")->trigger();
+
         // The next start works on the chosen emulator again, with the chip it had.
         world.window.reset();
         world.session.reset();
