@@ -102,6 +102,7 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
+    shareWatcher_.reset();
     listener_.reset();
     watcher_.reset();
     progress_.requestCancel();
@@ -189,10 +190,22 @@ void MainWindow::start() {
     api_.bootFromEmulator(0);
     devicesEnumerated(holder_.foundCount());
     restoreStoredChoices();
+    startShareWatcher();
     slowTimer_->start(kSlowPollMs);
     fastTimer_->start(kFastPollMs);
     uiTimer_->start(kUiRefreshMs);
     flushLog();
+}
+
+// Share requests are waited for off this thread; they arrive here queued.
+void MainWindow::startShareWatcher() {
+    polling_.setShareAnswered([this] { shareWatcher_->answered(); });
+    shareWatcher_ = std::make_unique<ShareEventWatcher>(holder_, [this](int event) {
+        post([this, event] {
+            polling_.shareEventArrived(event, worker_.busy());
+            flushLog();
+        });
+    });
 }
 
 void MainWindow::restoreStoredChoices() {
@@ -297,7 +310,8 @@ void MainWindow::updateControls() {
 
 void MainWindow::onPollTimer(bool fast) {
     if (fast) fastTimer_->stop();
-    const bool again = polling_.tick(fast, worker_.busy());
+    const bool again = polling_.tick(worker_.busy());
+    shareWatcher_->setServing(!worker_.busy());
     if (again) fastTimer_->start(kFastPollMs);
 }
 
@@ -328,6 +342,7 @@ bool MainWindow::deviceUsable() {
 
 bool MainWindow::startOperation(std::function<void()> job, std::function<void()> done) {
     progress_.begin();
+    if (shareWatcher_) shareWatcher_->setServing(false);
     if (!worker_.start(std::move(job), [this, done = std::move(done)] {
             if (done) done();
             operationFinished();

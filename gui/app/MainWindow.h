@@ -25,6 +25,7 @@
 #include "TickGapMeter.h"
 #include "OperationWorker.h"
 #include "PollingMachine.h"
+#include "ShareEventWatcher.h"
 #include "ProgressSubscription.h"
 
 class QAction;
@@ -110,6 +111,7 @@ private:
     void operationFinished();
     void chooseDevice(int index);
     void restoreStoredChoices();
+    void startShareWatcher();
     void restoreStoredImages(const StoredChoices& stored);
     void writeSettings(const settings::SettingsUpdate& changes);
     void post(std::function<void()> function);
@@ -146,6 +148,7 @@ private:
 
     session::ProgressSubscription subscription_;
     OperationWorker worker_;  // after everything its jobs use: joined first
+    std::unique_ptr<ShareEventWatcher> shareWatcher_;  // made in start(); stopped before the worker
     std::unique_ptr<session::presence::PresenceWatcher> watcher_;
     std::unique_ptr<notice::DesktopNoticeListener> listener_;  // last: stopped first
 };

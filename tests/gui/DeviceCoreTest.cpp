@@ -10,6 +10,7 @@
 #include "EnableRules.h"
 #include "FakeDevices.h"
 #include "PollingMachine.h"
+#include "ShareEventWatcher.h"
 #include "TempDir.h"
 #include "vm_mgr.h"
 
@@ -238,14 +239,18 @@ TEST(PollingMachine, BusyTicksDoNoDeviceWorkAndIdleTicksShowTheBus) {
     PollBench bench;
     bench.control.refreshStatus();
     bench.polling.setEmulating(true);
-    bench.holder.shareEvents = {1};
     bench.calls.calls.clear();
-    EXPECT_FALSE(bench.polling.tick(true, /*busy=*/true));
-    EXPECT_TRUE(bench.calls.calls.empty());
-    EXPECT_EQ(bench.holder.shareEvents.size(), 1u);  // the request waits for an idle tick
+    bench.polling.shareEventArrived(1, /*busy=*/true);
+    EXPECT_FALSE(bench.polling.tick(/*busy=*/true));
+    EXPECT_TRUE(bench.calls.calls.empty()) << "the request waits for an idle tick";
 
-    bench.holder.shareEvents.clear();
-    EXPECT_TRUE(bench.polling.tick(false, false));
+    EXPECT_TRUE(bench.polling.tick(false));
+    EXPECT_EQ(bench.polling.shareState(), ShareState::OtherHolds);
+    bench.polling.devicesReleased();
+    bench.polling.takeBack();
+    bench.control.refreshStatus();
+    bench.view.shown.clear();
+    EXPECT_TRUE(bench.polling.tick(false));
     ASSERT_EQ(bench.view.shown.size(), 1u);
     EXPECT_EQ(bench.view.shown[0], (LastCommandView{"0x03", "High"}));
     EXPECT_EQ(describeLastCommand(0x9F0000).chipSelect, "Low");
@@ -256,21 +261,84 @@ TEST(PollingMachine, ShareRequestsReleaseThenTakeBackInOrder) {
     PollBench bench;
     bench.control.refreshStatus();
     bench.polling.addTransferStopper([&] { bench.calls.note("stopTransfers"); });
-    bench.holder.shareEvents = {1};
+    int answers = 0;
+    bench.polling.setShareAnswered([&] { ++answers; });
     bench.calls.calls.clear();
-    bench.polling.tick(true, false);
+    bench.polling.shareEventArrived(1, false);  // served at once when idle
     EXPECT_EQ(bench.calls.calls, (std::vector<std::string>{"stopTransfers", "closeDevices", "viewChanged", "releaseShare"}));
+    EXPECT_EQ(answers, 1);
     EXPECT_EQ(bench.polling.shareState(), ShareState::OtherHolds);
     EXPECT_TRUE(bench.lines.contains("ZelmorPro--other application is running"));
     EXPECT_FALSE(bench.control.identity().present);
 
-    bench.holder.shareEvents = {2};
     bench.calls.calls.clear();
-    bench.polling.tick(true, false);
+    bench.polling.shareEventArrived(2, false);
+    EXPECT_EQ(answers, 2);
     // The answer comes only once the emulators are enumerated and the view refreshed.
     EXPECT_EQ(bench.calls.calls, (std::vector<std::string>{"renumerate", "viewEnumerated 1", "releaseShare"}));
     EXPECT_EQ(bench.polling.shareState(), ShareState::Normal);
     EXPECT_TRUE(bench.lines.contains("ZelmorPro--other Application closed"));
+}
+
+// The watcher takes one request, then none until it has been answered, and none while not serving.
+TEST(ShareEventWatcher, TakesTheNextRequestOnlyOnceTheLastIsAnswered) {
+    struct Channel final : HolderApi {
+        std::mutex mutex;
+        std::vector<int> requests;
+        int polls = 0;
+        void closeDevices() override {}
+        int renumerate() override { return 0; }
+        int foundCount() override { return 0; }
+        int shareEvent() override {
+            std::lock_guard lock(mutex);
+            ++polls;
+            if (requests.empty()) return 0;
+            const int event = requests.front();
+            requests.erase(requests.begin());
+            return event;
+        }
+        void releaseShareEvent() override {}
+        std::uint32_t lastCommand(int) override { return 0; }
+        void setHtPort(bool) override {}
+        void setRstPin(bool, int) override {}
+    } channel;
+    channel.requests = {1, 2};
+    std::mutex mutex;
+    std::condition_variable arrived;
+    std::vector<int> delivered;
+    auto waitForDelivered = [&](std::size_t count) {
+        std::unique_lock lock(mutex);
+        return arrived.wait_for(lock, std::chrono::seconds(5), [&] { return delivered.size() >= count; });
+    };
+    {
+        ShareEventWatcher watcher(channel, [&](int event) {
+            std::lock_guard lock(mutex);
+            delivered.push_back(event);
+            arrived.notify_all();
+        }, std::chrono::milliseconds(1));
+        EXPECT_TRUE(waitForDelivered(1));
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        {
+            std::lock_guard lock(channel.mutex);
+            EXPECT_EQ(channel.requests, std::vector<int>{2}) << "taken before the first was answered";
+        }
+        watcher.setServing(false);
+        watcher.answered();
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        int polls = 0;
+        {
+            std::lock_guard lock(channel.mutex);
+            polls = channel.polls;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        {
+            std::lock_guard lock(channel.mutex);
+            EXPECT_EQ(channel.polls, polls) << "polled while not serving";
+        }
+        watcher.setServing(true);
+        EXPECT_TRUE(waitForDelivered(2));
+    }
+    EXPECT_EQ(delivered, (std::vector<int>{1, 2}));
 }
 
 TEST(PollingMachine, CommandLineNoticesNameTheTool) {
