@@ -245,16 +245,33 @@ OperationResult EmulatorControl::download() {
     return OperationResult::Done;
 }
 
+std::optional<std::uint32_t> EmulatorControl::startAddress(const TargetState& slot) {
+    const DownloadOptions& options = state().download;
+    const std::uint32_t chipSize = slot.chip->size;
+    if (!options.upTo) {
+        if (options.start < chipSize) return options.start;
+        log_.log("Error: the address is out of the chip's memory range");
+        return std::nullopt;
+    }
+    if (slot.imageSize > options.start) {
+        log_.log(format("Error: The file size(0x%x) > The Up to Address(0x%x)", slot.imageSize, options.start));
+        return std::nullopt;
+    }
+    if (options.start > chipSize) {
+        log_.log(format("Error: The Up to Address(0x%x) > chip size(0x%x)", options.start, chipSize));
+        return std::nullopt;
+    }
+    return options.start - slot.imageSize;
+}
+
 OperationResult EmulatorControl::downloadTarget(int target) {
     const TargetState& slot = state().targets[static_cast<size_t>(target)];
     const DownloadOptions& options = state().download;
     const bool dual = state().dualFlash();
     const std::uint64_t chipSize = slot.chip->size;
-    if (options.start >= chipSize) {
-        log_.log("Error: the address is out of the chip's memory range");
-        return OperationResult::Refused;
-    }
-    const std::uint64_t end = std::uint64_t{options.start} + slot.imageSize;
+    const std::optional<std::uint32_t> start = startAddress(slot);
+    if (!start) return OperationResult::Refused;
+    const std::uint64_t end = std::uint64_t{*start} + slot.imageSize;
     if (end > chipSize && !options.truncate) {
         log_.log("Error: the file length is out of the chip's memory size");
         return OperationResult::Refused;
@@ -265,14 +282,14 @@ OperationResult EmulatorControl::downloadTarget(int target) {
         log_.log("Download Failed");
         return OperationResult::Failed;
     }
-    log_.log(perFlash(dual, target, format("Target Memory Region: [0x%x, 0x%x)", options.start,
+    log_.log(perFlash(dual, target, format("Target Memory Region: [0x%x, 0x%x)", *start,
                                            static_cast<unsigned>(std::min(end, chipSize)))));
     if (options.fill) log_.log(format("Fill other Memory area with 0x%X", options.fillByte));
     log_.log(std::string("Truncate-File-To-Fit-Memory ") + (options.truncate ? "Enable" : "Disable"));
     session::DownloadRequest request;
     request.keepContent = !options.fill;
     request.fillByte = options.fillByte;
-    request.address = targetAddress(target, options.start);
+    request.address = targetAddress(target, *start);
     request.length = slot.imageSize;
     request.truncate = options.truncate;
     request.generation2 = identity_.generation2;
@@ -302,13 +319,15 @@ OperationResult EmulatorControl::verify() {
 
 OperationResult EmulatorControl::verifyTarget(int target) {
     const TargetState& slot = state().targets[static_cast<size_t>(target)];
-    const std::uint32_t start = state().download.start;
     const LoadedImage* loaded = image(target);
     if (!loaded) {
         log_.log("Error: The File is not setted.");
         log_.log("Verify Fail. Checksum is different.\n");
         return OperationResult::Failed;
     }
+    const std::optional<std::uint32_t> startAt = startAddress(slot);
+    if (!startAt) return OperationResult::Refused;
+    const std::uint32_t start = *startAt;
     const std::uint64_t end = std::min<std::uint64_t>(std::uint64_t{start} + slot.imageSize, slot.chip->size);
     log_.log(state().dualFlash() ? format("Reading Flash %d From Address [0x%x, 0x%x)", target + 1, start, unsigned(end))
                                 : format("Reading From Address [0x%x, 0x%x)", start, unsigned(end)));

@@ -75,6 +75,9 @@ public:
 private:
     void applyPinSettings();
     void logVccCheck();
+    // Where the target's image goes: the start address or, up to an address, that address less
+    // the image's size. Nothing, with the reason logged, when that range does not fit the chip.
+    std::optional<std::uint32_t> startAddress(const TargetState& slot);
     void takeLoad(int target, ImageFileFormat format, ImageLoadResult result);
     bool saveImage(const LoadedImage* loaded, const std::filesystem::path& file);
     std::array<std::optional<LoadedImage>, 2>& images() { return images_[serial_]; }

@@ -52,7 +52,8 @@ struct PinSettings {
 struct DownloadOptions {
     bool fill = false;  // fill the memory the image does not cover (else keep it)
     std::uint8_t fillByte = 0xFF;
-    std::uint32_t start = 0;
+    std::uint32_t start = 0;  // with upTo: the address the image ends at (exclusive)
+    bool upTo = false;
     bool truncate = false;  // drop what runs past the chip's end
 };
 

@@ -103,6 +103,22 @@ TEST(EmulatorControl, DownloadRangesAndDualFlashAddresses) {
     EXPECT_EQ(bench.control.download(), OperationResult::Refused);
     EXPECT_EQ(bench.lines.messages.back(), "Error: the address is out of the chip's memory range");
 
+    // Up to an address: the image ends there, and must fit below it and in the chip.
+    bench.control.state().download = {.start = 0x200000, .upTo = true};
+    ASSERT_TRUE(bench.load(0, "image.bin", 0x1000));
+    bench.api.downloads.clear();
+    EXPECT_EQ(bench.control.download(), OperationResult::Done);
+    ASSERT_EQ(bench.api.downloads.size(), 1u);
+    EXPECT_EQ(bench.api.downloads[0].address, 0x1FF000u);
+    EXPECT_TRUE(bench.lines.contains("Target Memory Region: [0x1ff000, 0x200000)"));
+    bench.control.state().download.start = 0x800;
+    EXPECT_EQ(bench.control.download(), OperationResult::Refused);
+    EXPECT_EQ(bench.lines.messages.back(), "Error: The file size(0x1000) > The Up to Address(0x800)");
+    bench.control.state().download.start = 0x200001;
+    EXPECT_EQ(bench.control.verify(), OperationResult::Refused);
+    EXPECT_EQ(bench.lines.messages.back(), "Error: The Up to Address(0x200001) > chip size(0x200000)");
+    EXPECT_EQ(bench.api.downloads.size(), 1u);
+
     // Two chips: each flash is named, target 2 goes to the device with bit 31 set, and each
     // target's own host buffer is sent.
     bench.control.state().download = {};
