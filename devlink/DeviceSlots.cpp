@@ -14,7 +14,13 @@ DeviceSlots& DeviceSlots::process() {
 int DeviceSlots::enumerate() {
     releaseAll();
     currentIndex_ = 0;
-    if (!transport_) transport_ = makeTransport_();
+    // The transport follows ZELMOR_SIM as it is now: an API reopened after it changed finds the
+    // emulators where zeldev, which makes its transport at each enumeration, finds them.
+    if (!transport_ || transport::transportSelection() != selection_) {
+        transport_.reset();
+        selection_ = transport::transportSelection();
+        transport_ = makeTransport_();
+    }
     if (!transport_) return 0;
 
     auto entries = transport_->enumerate(kEmulatorVendorId, kEmulatorProductId);

@@ -1,6 +1,6 @@
 // The process-wide table of device slots: one slot per emulator seen by the last enumeration,
 // indexed by enumeration position. It outlives the library instance (ExitZelmorPro leaves the
-// slots open), and the transport behind it lives for the process.
+// slots open); the transport behind it is made again only when ZELMOR_SIM has changed.
 #pragma once
 
 #include "CommandChannel.h"
@@ -58,6 +58,7 @@ private:
 
     TransportFactory makeTransport_;
     std::unique_ptr<transport::Transport> transport_;
+    std::string selection_;  // the transport choice transport_ was made for
     std::array<std::unique_ptr<transport::DeviceHandle>, kSlotCount> slots_;
     std::array<SlotProblem, kSlotCount> openProblems_;
     std::string nothingFound_;

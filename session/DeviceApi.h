@@ -51,6 +51,8 @@ struct DownloadRequest {
     std::uint32_t length = 0;
     bool truncate = false;
     bool generation2 = false;
+    // A vm_mgr host buffer to send from (the _ptr export); 0: the API's in-process buffer.
+    std::uint64_t hostBuffer = 0;
 };
 
 struct VerifyResult {
@@ -112,6 +114,9 @@ public:
     virtual MemoryRead read(std::uint32_t address, std::uint32_t length, bool generation2, int index) = 0;
     virtual bool saveToFile(std::span<const std::uint8_t> bytes, const std::filesystem::path& file) = 0;
     virtual VerifyResult verify(std::uint32_t address, std::uint32_t length, bool generation2, int index) = 0;
+    // The same against the vm_mgr host buffer `hostBuffer` from its offset 0.
+    virtual VerifyResult verifyHost(std::uint64_t hostBuffer, std::uint32_t address, std::uint32_t length,
+                                    bool generation2, int index) = 0;
 
     virtual int updateFirmware(const std::filesystem::path& file, int index) = 0;
     virtual int writeRpmc(std::span<const std::uint8_t> table, int index) = 0;

@@ -117,8 +117,15 @@ ImageLoad ZelapiDevices::loadImage(const std::filesystem::path& file, bool large
 
 std::uint8_t ZelapiDevices::download(const DownloadRequest& request, int index) {
     std::uint8_t result = 0;
-    CliDownloadDLLBufferToZelmorPro(request.keepContent, request.fillByte, request.address, request.length, 0,
-                                    request.truncate, &result, request.generation2, static_cast<size_t>(index));
+    if (request.hostBuffer != 0) {
+        vm_ptr_t host = request.hostBuffer;
+        CliDownloadDLLBufferToZelmorPro_ptr(&host, request.keepContent, request.fillByte, request.address,
+                                            request.length, 0, request.truncate, &result, request.generation2,
+                                            static_cast<size_t>(index));
+    } else {
+        CliDownloadDLLBufferToZelmorPro(request.keepContent, request.fillByte, request.address, request.length, 0,
+                                        request.truncate, &result, request.generation2, static_cast<size_t>(index));
+    }
     noteCancel(index);
     return result;
 }
@@ -139,6 +146,16 @@ bool ZelapiDevices::saveToFile(std::span<const std::uint8_t> bytes, const std::f
 VerifyResult ZelapiDevices::verify(std::uint32_t address, std::uint32_t length, bool generation2, int index) {
     VerifyResult verified;
     CliZelmorProVerify(address, length, 0, &verified.result, generation2, static_cast<size_t>(index));
+    verified.cancelled = noteCancel(index);
+    verified.readFailed = verified.result != 1 && (CliGetLastTransferFailure() & ZEL_DEVICE_READ_FAILED) != 0;
+    return verified;
+}
+
+VerifyResult ZelapiDevices::verifyHost(std::uint64_t hostBuffer, std::uint32_t address, std::uint32_t length,
+                                       bool generation2, int index) {
+    VerifyResult verified;
+    vm_ptr_t host = hostBuffer;
+    CliZelmorProVerify_ptr(&host, address, length, 0, &verified.result, generation2, static_cast<size_t>(index));
     verified.cancelled = noteCancel(index);
     verified.readFailed = verified.result != 1 && (CliGetLastTransferFailure() & ZEL_DEVICE_READ_FAILED) != 0;
     return verified;

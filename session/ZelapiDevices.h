@@ -42,6 +42,8 @@ public:
     MemoryRead read(std::uint32_t address, std::uint32_t length, bool generation2, int index) override;
     bool saveToFile(std::span<const std::uint8_t> bytes, const std::filesystem::path& file) override;
     VerifyResult verify(std::uint32_t address, std::uint32_t length, bool generation2, int index) override;
+    VerifyResult verifyHost(std::uint64_t hostBuffer, std::uint32_t address, std::uint32_t length, bool generation2,
+                            int index) override;
 
     int updateFirmware(const std::filesystem::path& file, int index) override;
     int writeRpmc(std::span<const std::uint8_t> table, int index) override;

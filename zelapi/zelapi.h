@@ -328,6 +328,9 @@ ZEL_EXPORT void CliGetSPITraceDataOf(int* result, uint8_t* buffer, uint32_t* len
 ZEL_EXPORT void CliResetLogCounterOf(int index);
 // ((reg 0x2C & 0xFF) << 16) | (reg 0x2C & 0xFF00) | (reg 0x90 & 0xFF); unchanged when unread.
 ZEL_EXPORT void CliGetSPILastCommand(uint32_t* value);
+// The same on device `index`: the API has no way to make another device the current one, and a
+// holder of several emulators shows the bus of the one the user chose.
+ZEL_EXPORT void CliGetSPILastCommandOf(uint32_t* value, int index);
 // Through zeldev: register 0x60 bit 4 := bits bit 0, then bit 5 := bits bit 1, each a
 // read-modify-write that writes nothing when its read failed.
 ZEL_EXPORT void CliEnableZelmorProSPITrace(uint8_t bits);

@@ -27,6 +27,11 @@ Timeouts simulatorTimeouts() {
 
 }  // namespace
 
+std::string transportSelection() {
+    const char* folder = std::getenv("ZELMOR_SIM");
+    return folder != nullptr ? folder : "";
+}
+
 std::unique_ptr<Transport> makeTransport() {
     const char* folder = std::getenv("ZELMOR_SIM");
     if (folder != nullptr && *folder != '\0') return std::make_unique<SimTransport>(folder, simulatorTimeouts());

@@ -114,6 +114,9 @@ public:
 // Time-outs: the defaults above; for the simulator, ZELMOR_SIM_TIMEOUT_MS (if set) replaces
 // both, so tests need not wait a minute for a stalled device.
 std::unique_ptr<Transport> makeTransport();
+// What makeTransport() would choose now: the ZELMOR_SIM folder, empty for libusb. A holder of a
+// transport compares it to make a new one once the choice has changed.
+std::string transportSelection();
 
 // Sleeps for a fixed host wait, scaled by the device's time scale.
 void scaledSleep(const DeviceHandle& device, std::chrono::milliseconds wait);

@@ -116,6 +116,7 @@ void MainWindow::setUpTerminal() {
 bool MainWindow::terminalBusy() const { return terminal_ && terminal_->running(); }
 
 MainWindow::~MainWindow() {
+    shareWatcher_.reset();
     listener_.reset();
     watcher_.reset();
     progress_.requestCancel();
@@ -203,10 +204,22 @@ void MainWindow::start() {
     api_.bootFromEmulator(0);
     devicesEnumerated(holder_.foundCount());
     restoreStoredChoices();
+    startShareWatcher();
     slowTimer_->start(kSlowPollMs);
     fastTimer_->start(kFastPollMs);
     uiTimer_->start(kUiRefreshMs);
     flushLog();
+}
+
+// Share requests are waited for off this thread; they arrive here queued.
+void MainWindow::startShareWatcher() {
+    polling_.setShareAnswered([this] { shareWatcher_->answered(); });
+    shareWatcher_ = std::make_unique<ShareEventWatcher>(holder_, [this](int event) {
+        post([this, event] {
+            polling_.shareEventArrived(event, worker_.busy());
+            flushLog();
+        });
+    });
 }
 
 void MainWindow::restoreStoredChoices() {
@@ -221,11 +234,24 @@ void MainWindow::restoreStoredChoices() {
             log_.log(chipNotFoundLine(stored.chipType[target]));
     }
     view_->showChoices(control_.state());
-    const auto image = stored.image[0];
-    std::error_code error;
-    if (!image.empty() && control_.state().targets[0].chip && std::filesystem::is_regular_file(image, error))
-        startOperation([this, image] { control_.loadImage(0, image); });
+    restoreStoredImages(stored);
     updateControls();
+}
+
+// Each target's last file, loaded again on the worker, target 1 first.
+void MainWindow::restoreStoredImages(const StoredChoices& stored) {
+    std::vector<std::pair<int, ImageChoice>> loads;
+    for (int target = 0; target < 2; ++target) {
+        std::error_code error;
+        const auto& image = stored.image[target];
+        if (!image.empty() && control_.state().targets[size_t(target)].chip && std::filesystem::is_regular_file(image, error))
+            loads.emplace_back(target, ImageChoice{image, control_.state().download.truncate, std::nullopt,
+                                                   control_.state().download.fillByte});
+    }
+    if (loads.empty()) return;
+    startOperation([this, loads] {
+        for (const auto& [target, choice] : loads) control_.loadImage(target, choice, progress_);
+    });
 }
 
 void MainWindow::devicesEnumerated(int opened) {
@@ -298,7 +324,8 @@ void MainWindow::updateControls() {
 
 void MainWindow::onPollTimer(bool fast) {
     if (fast) fastTimer_->stop();
-    const bool again = polling_.tick(fast, worker_.busy() || terminalBusy());
+    const bool again = polling_.tick(worker_.busy() || terminalBusy());
+    shareWatcher_->setServing(!worker_.busy());
     if (again) fastTimer_->start(kFastPollMs);
 }
 
@@ -329,6 +356,7 @@ bool MainWindow::deviceUsable() {
 
 bool MainWindow::startOperation(std::function<void()> job, std::function<void()> done) {
     progress_.begin();
+    if (shareWatcher_) shareWatcher_->setServing(false);
     if (!worker_.start(std::move(job), [this, done = std::move(done)] {
             if (done) done();
             operationFinished();
@@ -373,7 +401,8 @@ void MainWindow::loadFile(int target) {
     const auto choice = prompter_.chooseImage(this, control_.state(), target);
     if (!choice) return;
     control_.state().download.truncate = choice->truncate;
-    startOperation([this, target, file = choice->file] { control_.loadImage(target, file); },
+    control_.state().download.fillByte = choice->fillValue;
+    startOperation([this, target, choice = *choice] { control_.loadImage(target, choice, progress_); },
                    [this, target] {
                        if (!control_.state().targets[size_t(target)].image.empty())
                            writeSettings(imageChanges(control_.state(), target));

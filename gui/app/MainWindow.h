@@ -25,6 +25,7 @@
 #include "TickGapMeter.h"
 #include "OperationWorker.h"
 #include "PollingMachine.h"
+#include "ShareEventWatcher.h"
 #include "ProgressSubscription.h"
 
 class QAction;
@@ -43,6 +44,7 @@ namespace zel::gui {
 class TerminalPanel;
 
 class MainView;
+struct StoredChoices;
 class OperationLogModel;
 class Prompter;
 class SettingsSheet;
@@ -113,6 +115,8 @@ private:
     void operationFinished();
     void chooseDevice(int index);
     void restoreStoredChoices();
+    void startShareWatcher();
+    void restoreStoredImages(const StoredChoices& stored);
     void writeSettings(const settings::SettingsUpdate& changes);
     void post(std::function<void()> function);
     using NoticeStep = void (MainWindow::*)(std::shared_ptr<std::promise<void>>);
@@ -149,6 +153,7 @@ private:
 
     session::ProgressSubscription subscription_;
     OperationWorker worker_;  // after everything its jobs use: joined first
+    std::unique_ptr<ShareEventWatcher> shareWatcher_;  // made in start(); stopped before the worker
     std::unique_ptr<session::presence::PresenceWatcher> watcher_;
     std::unique_ptr<notice::DesktopNoticeListener> listener_;  // last: stopped first
 };

@@ -40,11 +40,13 @@ std::optional<ImageChoice> WidgetPrompter::chooseImage(QWidget* parent, const Em
     previous.path = slot.image.string();
     previous.format = formatFromName(slot.format);
     previous.truncate = state.download.truncate;
+    previous.fillValue = state.download.fillByte;
     QStringList history;
     for (const auto& path : state.history) history << QString::fromStdString(path.string());
     LoadFileDialog dialog(previous, history, parent);
     if (dialog.exec() != QDialog::Accepted || dialog.choice().path.empty()) return std::nullopt;
-    return ImageChoice{dialog.choice().path, dialog.choice().truncate};
+    const LoadFileChoice& chosen = dialog.choice();
+    return ImageChoice{chosen.path, chosen.truncate, chosen.format, chosen.fillValue};
 }
 
 std::optional<std::filesystem::path> WidgetPrompter::chooseSaveFile(QWidget* parent, const QString& filter) {

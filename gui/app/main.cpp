@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include <cstdio>
+
 #include "GuiSettings.h"
 #include "Log.h"
 #include "MainWindow.h"
@@ -41,6 +43,7 @@ int main(int argc, char* argv[]) {
 
     const auto housekeeping = gui::makeDriverHousekeeping();
     if (const auto refusal = gui::checkStart([] { return gui::commandLineToolRunning(); }, *housekeeping)) {
+        std::fprintf(stderr, "%s\n", refusal->message.c_str());  // for a start from a terminal
         QMessageBox::information(nullptr, QStringLiteral("Zelmor"), QString::fromStdString(refusal->message));
         return refusal->exitStatus;
     }

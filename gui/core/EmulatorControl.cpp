@@ -1,10 +1,13 @@
 #include "EmulatorControl.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <thread>
+#include <vector>
 
-#include "settings/SettingsValues.h"
 #include "text/TextCodec.h"
+#include "vm_mgr.h"
 
 namespace zel::gui {
 namespace {
@@ -31,7 +34,6 @@ EmulatorControl::EmulatorControl(session::DeviceApi& api, HolderApi& holder, Log
 void EmulatorControl::setDevice(int index, std::uint32_t serial) {
     device_ = index;
     if (serial == serial_) return;
-    bufferTarget_ = -1;  // the API's buffer holds the other emulator's image
     auto [slot, created] = states_.try_emplace(serial);
     if (created) {
         const EmulatorState& previous = states_.at(serial_);
@@ -123,30 +125,50 @@ bool EmulatorControl::chooseChip(int target, const std::filesystem::path& cfgFil
 
 void EmulatorControl::forgetChip(int target) { state().targets[static_cast<size_t>(target)].chip.reset(); }
 
-bool EmulatorControl::loadImage(int target, const std::filesystem::path& file) {
-    TargetState& slot = state().targets[static_cast<size_t>(target)];
-    log_.log("Loading " + file.string() + " ...");
-    const session::ImageLoad load = api_.loadImage(file, identity_.generation2);
-    bufferTarget_ = load.loaded ? target : -1;
-    if (!load.loaded) {
-        log_.log("Error: " + load.error);
-        return false;
+bool EmulatorControl::loadImage(int target, const ImageChoice& choice, OperationProgress& progress) {
+    // The whole image is buffered whatever the chip (chip size 0): a later chip change needs no
+    // reload, and the API truncates or refuses at the chip end as the download asks.
+    const ImageFileFormat format = choice.format.value_or(formatForPath(choice.file));
+    ImageLoadRequest request{choice.file, format, 0, identity_.generation2, choice.fillValue};
+    log_.log(loadingLine(choice.file));
+    ImageLoadJob job(std::move(request));
+    while (!job.finished()) {
+        if (progress.cancelRequested()) job.cancel();
+        progress.report({session::Operation::Read, device_, std::uint64_t(job.progressPerMille()), 1000});
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    slot.image = file;
-    slot.format = text::wideToUtf8(settings::imageFormatName(text::utf8ToWide(file.string())));
-    slot.imageSize = load.size;
-    state().remember(file);
-    log_.log(file.string() + " is opened");
-    return true;
+    takeLoad(target, format, job.takeResult());
+    return image(target) != nullptr;
 }
 
-bool EmulatorControl::ensureImageInBuffer(int target) {
-    if (bufferTarget_ == target && !reloadNeeded_) return true;
-    const TargetState& slot = state().targets[static_cast<size_t>(target)];
-    const session::ImageLoad load = api_.loadImage(slot.image, identity_.generation2);
-    bufferTarget_ = load.loaded ? target : -1;
-    if (!load.loaded) log_.log("Error: " + load.error);
-    return load.loaded;
+void EmulatorControl::takeLoad(int target, ImageFileFormat format, ImageLoadResult result) {
+    TargetState& slot = state().targets[static_cast<size_t>(target)];
+    log_.log(result.logLine);
+    auto& loaded = images()[static_cast<size_t>(target)];
+    loaded = std::move(result.image);
+    slot.imageSize = loaded ? loaded->imageLength : 0;
+    if (!loaded) {
+        slot.image.clear();
+        slot.format.clear();
+        return;
+    }
+    slot.image = loaded->path;
+    slot.format = std::string(formatName(format));
+    state().remember(loaded->path);
+}
+
+const LoadedImage* EmulatorControl::image(int target) const {
+    const auto found = images_.find(serial_);
+    if (found == images_.end()) return nullptr;
+    const auto& loaded = found->second[static_cast<size_t>(target)];
+    return loaded ? &*loaded : nullptr;
+}
+
+bool EmulatorControl::saveImage(const LoadedImage* loaded, const std::filesystem::path& file) {
+    if (!loaded) return false;
+    std::vector<std::uint8_t> bytes(loaded->imageLength);
+    if (vm_read(bytes.data(), loaded->buffer.handle(), bytes.size()) == 0) return false;
+    return api_.saveToFile(bytes, file);
 }
 
 std::uint32_t EmulatorControl::targetAddress(int target, std::uint32_t offset) const {
@@ -155,11 +177,6 @@ std::uint32_t EmulatorControl::targetAddress(int target, std::uint32_t offset) c
 
 RunResult EmulatorControl::run() {
     if (!state().targets[0].chip) return RunResult::NoChip;
-    if (reloadNeeded_) {
-        for (int target = 0; target < 2; ++target)
-            if (!state().targets[static_cast<size_t>(target)].image.empty()) ensureImageInBuffer(target);
-        reloadNeeded_ = false;
-    }
     const PinSettings& pins = state().pins;
     api_.setHoldPin(pins.hold, device_);
     api_.bootFromEmulator(0);
@@ -228,35 +245,55 @@ OperationResult EmulatorControl::download() {
     return OperationResult::Done;
 }
 
+std::optional<std::uint32_t> EmulatorControl::startAddress(const TargetState& slot) {
+    const DownloadOptions& options = state().download;
+    const std::uint32_t chipSize = slot.chip->size;
+    if (!options.upTo) {
+        if (options.start < chipSize) return options.start;
+        log_.log("Error: the address is out of the chip's memory range");
+        return std::nullopt;
+    }
+    if (slot.imageSize > options.start) {
+        log_.log(format("Error: The file size(0x%x) > The Up to Address(0x%x)", slot.imageSize, options.start));
+        return std::nullopt;
+    }
+    if (options.start > chipSize) {
+        log_.log(format("Error: The Up to Address(0x%x) > chip size(0x%x)", options.start, chipSize));
+        return std::nullopt;
+    }
+    return options.start - slot.imageSize;
+}
+
 OperationResult EmulatorControl::downloadTarget(int target) {
     const TargetState& slot = state().targets[static_cast<size_t>(target)];
     const DownloadOptions& options = state().download;
     const bool dual = state().dualFlash();
     const std::uint64_t chipSize = slot.chip->size;
-    if (options.start >= chipSize) {
-        log_.log("Error: the address is out of the chip's memory range");
-        return OperationResult::Refused;
-    }
-    const std::uint64_t end = std::uint64_t{options.start} + slot.imageSize;
+    const std::optional<std::uint32_t> start = startAddress(slot);
+    if (!start) return OperationResult::Refused;
+    const std::uint64_t end = std::uint64_t{*start} + slot.imageSize;
     if (end > chipSize && !options.truncate) {
         log_.log("Error: the file length is out of the chip's memory size");
         return OperationResult::Refused;
     }
-    if (!ensureImageInBuffer(target)) {
+    const LoadedImage* loaded = image(target);
+    if (!loaded) {
+        log_.log("Error: The File is not setted.");
         log_.log("Download Failed");
         return OperationResult::Failed;
     }
-    log_.log(perFlash(dual, target, format("Target Memory Region: [0x%x, 0x%x)", options.start,
+    log_.log(perFlash(dual, target, format("Target Memory Region: [0x%x, 0x%x)", *start,
                                            static_cast<unsigned>(std::min(end, chipSize)))));
     if (options.fill) log_.log(format("Fill other Memory area with 0x%X", options.fillByte));
     log_.log(std::string("Truncate-File-To-Fit-Memory ") + (options.truncate ? "Enable" : "Disable"));
     session::DownloadRequest request;
     request.keepContent = !options.fill;
     request.fillByte = options.fillByte;
-    request.address = targetAddress(target, options.start);
+    request.address = targetAddress(target, *start);
     request.length = slot.imageSize;
     request.truncate = options.truncate;
     request.generation2 = identity_.generation2;
+    request.hostBuffer = loaded->buffer.handle();
     if (api_.download(request, device_) == 1) return OperationResult::Done;
     const OperationResult failure = failureOf("Download");
     log_.log("Download Failed");
@@ -282,16 +319,21 @@ OperationResult EmulatorControl::verify() {
 
 OperationResult EmulatorControl::verifyTarget(int target) {
     const TargetState& slot = state().targets[static_cast<size_t>(target)];
-    const std::uint32_t start = state().download.start;
-    if (!ensureImageInBuffer(target)) {
+    const LoadedImage* loaded = image(target);
+    if (!loaded) {
+        log_.log("Error: The File is not setted.");
         log_.log("Verify Fail. Checksum is different.\n");
         return OperationResult::Failed;
     }
+    const std::optional<std::uint32_t> startAt = startAddress(slot);
+    if (!startAt) return OperationResult::Refused;
+    const std::uint32_t start = *startAt;
     const std::uint64_t end = std::min<std::uint64_t>(std::uint64_t{start} + slot.imageSize, slot.chip->size);
     log_.log(state().dualFlash() ? format("Reading Flash %d From Address [0x%x, 0x%x)", target + 1, start, unsigned(end))
                                 : format("Reading From Address [0x%x, 0x%x)", start, unsigned(end)));
     const session::VerifyResult verified =
-        api_.verify(targetAddress(target, start), slot.imageSize, identity_.generation2, device_);
+        api_.verifyHost(loaded->buffer.handle(), targetAddress(target, start), slot.imageSize, identity_.generation2,
+                        device_);
     if (verified.result == 1) {
         log_.log("Verify Pass. Checksum is the same.\n");
         return OperationResult::Done;
@@ -309,7 +351,7 @@ OperationResult EmulatorControl::saveBuffer(const std::filesystem::path& file) {
         return OperationResult::Refused;
     }
     log_.log("Save Buffer into a File. Please wait....");
-    if (!ensureImageInBuffer(0) || !api_.saveToFile(holder_.imageBuffer(slot.imageSize), file)) {
+    if (!saveImage(image(0), file)) {
         log_.log("Error: the buffer could not be saved to " + file.string());
         return OperationResult::Failed;
     }

@@ -2,14 +2,19 @@
 // chip choice and image loading per target, run and stop, download, verify and read-back, each
 // with the operation-log messages the user reads.
 //
-// Threads: the user-interface thread owns it. download(), verify(), read() and loadImage() may
-// run on one worker thread while the user-interface thread makes no other call and changes no
+// Images live in host buffers of the vm_mgr store, one pair per target and emulator, and go to
+// the device through the API's host-buffer exports; the API's own buffer is not used.
+//
+// Threads: the user-interface thread owns it. download(), verify(), read(), saveBuffer() and
+// loadImage() may run on one worker thread while the user-interface thread makes no other call and changes no
 // state (the device libraries take no locks); log lines go through the thread-safe LogSink.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
+#include <array>
 #include <map>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -18,6 +23,8 @@
 #include "EmulatorState.h"
 #include "HolderApi.h"
 #include "LogQueue.h"
+#include "OperationProgress.h"
+#include "dialogs/core/ImageLoadJob.h"
 
 namespace zel::gui {
 
@@ -46,8 +53,12 @@ public:
     // Applies a chip configuration to the target (0 or 1); false with a logged reason.
     bool chooseChip(int target, const std::filesystem::path& cfgFile);
     void forgetChip(int target);
-    // Loads the image into the API's buffer for the target; false with a logged reason.
-    bool loadImage(int target, const std::filesystem::path& file);
+    // Loads the chosen file into the target's host buffers through an image-load job, showing its
+    // progress in `progress` and stopping at its cancel. A load that fails or is cancelled leaves
+    // the target with no file: nothing earlier can then be downloaded under the new name.
+    bool loadImage(int target, const ImageChoice& choice, OperationProgress& progress);
+    // The target's loaded image; null when none is.
+    const LoadedImage* image(int target) const;
     // The selected chip's supply suits the emulator's firmware (true without a chip).
     bool vccCompatible() const;
 
@@ -61,13 +72,15 @@ public:
     // The last read-back's bytes, valid until the next device operation.
     std::span<const std::uint8_t> readBytes() const { return readBytes_; }
 
-    // Another program may have changed the emulator or the buffer: reload the files before use.
-    void setReloadNeeded() { reloadNeeded_ = true; }
-
 private:
     void applyPinSettings();
     void logVccCheck();
-    bool ensureImageInBuffer(int target);
+    // Where the target's image goes: the start address or, up to an address, that address less
+    // the image's size. Nothing, with the reason logged, when that range does not fit the chip.
+    std::optional<std::uint32_t> startAddress(const TargetState& slot);
+    void takeLoad(int target, ImageFileFormat format, ImageLoadResult result);
+    bool saveImage(const LoadedImage* loaded, const std::filesystem::path& file);
+    std::array<std::optional<LoadedImage>, 2>& images() { return images_[serial_]; }
     std::uint32_t targetAddress(int target, std::uint32_t offset) const;
     OperationResult downloadTarget(int target);
     OperationResult verifyTarget(int target);
@@ -80,8 +93,7 @@ private:
     std::uint32_t serial_ = session::kSerialNotAvailable;
     std::map<std::uint32_t, EmulatorState> states_{{session::kSerialNotAvailable, EmulatorState{}}};
     DeviceIdentity identity_;
-    int bufferTarget_ = -1;  // whose image the API's buffer holds
-    bool reloadNeeded_ = false;
+    std::map<std::uint32_t, std::array<std::optional<LoadedImage>, 2>> images_;  // by serial, per target
     std::span<const std::uint8_t> readBytes_;
 };
 

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/core/LoadFileChoice.h"
+
 namespace zel::gui {
 
 struct ChipChoice {
@@ -31,6 +33,8 @@ struct TargetState {
 struct ImageChoice {
     std::filesystem::path file;
     bool truncate = false;  // a file larger than the chip is cut to it instead of refused
+    std::optional<ImageFileFormat> format;  // none: as the file's extension suggests
+    std::uint8_t fillValue = kDefaultFillValue;  // the host buffer past the file's end
 };
 
 // Hold-pin codes as CliSetHoldPin takes them.
@@ -48,7 +52,8 @@ struct PinSettings {
 struct DownloadOptions {
     bool fill = false;  // fill the memory the image does not cover (else keep it)
     std::uint8_t fillByte = 0xFF;
-    std::uint32_t start = 0;
+    std::uint32_t start = 0;  // with upTo: the address the image ends at (exclusive)
+    bool upTo = false;
     bool truncate = false;  // drop what runs past the chip's end
 };
 

@@ -18,11 +18,9 @@ public:
     virtual int foundCount() = 0;     // emulators found by the last enumeration, opened or not
     virtual int shareEvent() = 0;     // CliGetUSBShareEvent: 0 none, 1 pause, 2 regain
     virtual void releaseShareEvent() = 0;
-    virtual std::uint32_t lastCommand() = 0;  // CliGetSPILastCommand (current device)
+    virtual std::uint32_t lastCommand(int index) = 0;  // CliGetSPILastCommandOf
     virtual void setHtPort(bool fromUsb) = 0;
     virtual void setRstPin(bool on, int index) = 0;
-    // The first `size` bytes of the API's image buffer (CliGetDLLBuffer); empty without one.
-    virtual std::span<const std::uint8_t> imageBuffer(std::uint32_t size) = 0;
 };
 
 }  // namespace zel::gui

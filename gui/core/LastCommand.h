@@ -1,4 +1,4 @@
-// The "Last Issued Command" and "Pin Status" panel's texts from CliGetSPILastCommand's value:
+// The "Last Issued Command" and "Pin Status" panel's texts from the last-command value (CliGetSPILastCommandOf):
 // bits 16-23 the target's last opcode, bits 8-15 register 0x2C's high byte, whose two top bits
 // are both set while the target's SPI bus (chip select) is idle.
 #pragma once

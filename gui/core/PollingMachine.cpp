@@ -1,31 +1,41 @@
 #include "PollingMachine.h"
 
+#include <utility>
+
 namespace zel::gui {
 
 PollingMachine::PollingMachine(EmulatorControl& control, HolderApi& holder, LogSink& log, PollView& view)
     : control_(control), holder_(holder), log_(log), view_(view) {}
 
-bool PollingMachine::tick(bool fastTimer, bool busy) {
+bool PollingMachine::tick(bool busy) {
     if (busy) return false;
     if (share_ == ShareState::Normal && emulating_ && control_.identity().present)
-        view_.showLastCommand(describeLastCommand(holder_.lastCommand()));
-    if (fastTimer) serveShareEvent();
+        view_.showLastCommand(describeLastCommand(holder_.lastCommand(control_.device())));
+    if (pendingShare_ != 0) serveShareEvent();
     if (share_ == ShareState::Released) takeBack();
     return true;
 }
 
+void PollingMachine::shareEventArrived(int event, bool busy) {
+    pendingShare_ = event;
+    if (!busy) tick(false);
+}
+
 void PollingMachine::serveShareEvent() {
-    switch (holder_.shareEvent()) {
+    switch (std::exchange(pendingShare_, 0)) {
     case 1:
         log_.log("ZelmorPro--other application is running");
         devicesTaken(OtherHolder::Application);
         holder_.releaseShareEvent();
+        if (shareAnswered_) shareAnswered_();
         break;
     case 2:
         answerShareRequest_ = true;
         devicesReleased();
         break;
-    default: break;
+    default:
+        if (shareAnswered_) shareAnswered_();  // nothing to answer: poll on
+        break;
     }
 }
 
@@ -44,7 +54,6 @@ void PollingMachine::devicesTaken(OtherHolder holder) {
 }
 
 void PollingMachine::devicesReleased() {
-    control_.setReloadNeeded();
     share_ = ShareState::Released;
 }
 
@@ -53,7 +62,10 @@ void PollingMachine::takeBack() {
     const int opened = holder_.renumerate();
     share_ = ShareState::Normal;
     view_.devicesEnumerated(opened);
-    if (answerShareRequest_) holder_.releaseShareEvent();
+    if (answerShareRequest_) {
+        holder_.releaseShareEvent();
+        if (shareAnswered_) shareAnswered_();
+    }
     answerShareRequest_ = false;
 }
 

@@ -2,10 +2,11 @@
 //
 // Two timers drive tick(): a 500 ms one that never stops and a 100 ms one that runs only while
 // no operation is busy. While busy a tick does no device work at all. When idle it refreshes the
-// last-command panel of an emulating device and, on 100 ms ticks, serves the share channel: a
-// pause request lets the emulators go (transfers stopped first, devices closed, then answered),
-// a regain request takes them back (renumerate, status refresh, then answered). The command-line
-// tool's notices take the same two roads.
+// last-command panel of an emulating device and serves a share request that has arrived (the
+// ShareEventWatcher takes them from the channel off this thread): a pause request lets the
+// emulators go (transfers stopped first, devices closed, then answered), a regain request takes
+// them back (renumerate, status refresh, then answered). The command-line tool's notices take
+// the same two roads.
 //
 // Threads: the user-interface thread only.
 #pragma once
@@ -38,8 +39,13 @@ class PollingMachine {
 public:
     PollingMachine(EmulatorControl& control, HolderApi& holder, LogSink& log, PollView& view);
 
-    // fastTimer: the 100 ms timer fired. True when the 100 ms timer is to run again.
-    bool tick(bool fastTimer, bool busy);
+    // True when the 100 ms timer is to run again (nothing is busy).
+    bool tick(bool busy);
+
+    // A request taken from the share channel: served at once when idle, else at the next idle
+    // tick. `answered` runs once it has been answered.
+    void shareEventArrived(int event, bool busy);
+    void setShareAnswered(std::function<void()> answered) { shareAnswered_ = std::move(answered); }
 
     // Another program takes the emulators: stop transfers, close the devices.
     void devicesTaken(OtherHolder holder);
@@ -67,6 +73,8 @@ private:
     OtherHolder other_ = OtherHolder::Application;
     bool emulating_ = false;
     bool answerShareRequest_ = false;  // the regain came through the share channel
+    int pendingShare_ = 0;             // a request taken and not yet served
+    std::function<void()> shareAnswered_;
     std::vector<std::function<void()>> stoppers_;
 };
 

@@ -41,6 +41,7 @@ StoredChoices readStoredChoices(const GuiSettings& settings, EmulatorState& stat
     state.download.fill = settings.getBool(keys::kRequireFillValue);
     state.download.fillByte = static_cast<std::uint8_t>(settings::parseHex(settings.get(keys::kFillBufferValue)).value_or(0xFF));
     state.download.start = settings::parseHex(settings.get(keys::kDownloadStartAddress)).value_or(0);
+    state.download.upTo = settings.getBool(keys::kNeedUpToAddr);
     state.history = splitHistory(settings.get(keys::kSavedPaths));
     return stored;
 }

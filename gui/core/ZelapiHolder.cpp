@@ -10,19 +10,13 @@ int ZelapiHolder::foundCount() { return CliGetFoundDeviceCount(); }
 int ZelapiHolder::shareEvent() { return CliGetUSBShareEvent(); }
 void ZelapiHolder::releaseShareEvent() { CliReleaseUSBShareEvent(); }
 
-std::uint32_t ZelapiHolder::lastCommand() {
+std::uint32_t ZelapiHolder::lastCommand(int index) {
     std::uint32_t value = 0;
-    CliGetSPILastCommand(&value);
+    CliGetSPILastCommandOf(&value, index);
     return value;
 }
 
 void ZelapiHolder::setHtPort(bool fromUsb) { CliSetHTPort(fromUsb); }
 void ZelapiHolder::setRstPin(bool on, int index) { CliSetRSTPin(on, index); }
-
-std::span<const std::uint8_t> ZelapiHolder::imageBuffer(std::uint32_t size) {
-    const std::uint8_t* buffer = CliGetDLLBuffer();
-    if (!buffer) return {};
-    return {buffer, size};
-}
 
 }  // namespace zel::gui

@@ -12,10 +12,9 @@ public:
     int foundCount() override;
     int shareEvent() override;
     void releaseShareEvent() override;
-    std::uint32_t lastCommand() override;
+    std::uint32_t lastCommand(int index) override;
     void setHtPort(bool fromUsb) override;
     void setRstPin(bool on, int index) override;
-    std::span<const std::uint8_t> imageBuffer(std::uint32_t size) override;
 };
 
 }  // namespace zel::gui

@@ -126,6 +126,19 @@ TEST_F(DevlinkSim, OnlyDeviceThatCanBeOpenedBecomesTheCurrentOne) {
     EXPECT_EQ(DoGetUSBDexIndex(), 2);
 }
 
+TEST_F(DevlinkSim, ReopenedAfterTheSimulatorMovedToAnotherFolderFindsItThere) {
+    start({"serial=1"});
+    InitZelmorPro();
+    EXPECT_EQ(GetZelmorProSerialNumber(0), 1u);
+    CloseUSBZelmorPro();
+    ExitZelmorPro();
+    sim = std::make_unique<SimProcess>(std::vector<std::string>{"serial=2"});  // a fresh folder
+    sim->exportEnvironment();
+    InitZelmorPro();
+    EXPECT_EQ(IsZelmorProOpened(0), 1);
+    EXPECT_EQ(GetZelmorProSerialNumber(0), 2u);
+}
+
 TEST_F(DevlinkSim, TwoEmulatorsAreBothOpenedAndTheCurrentIndexIsZero) {
     start({"serial=11", "serial=12"});
     InitZelmorPro();

@@ -10,6 +10,9 @@
 #include "EnableRules.h"
 #include "FakeDevices.h"
 #include "PollingMachine.h"
+#include "ShareEventWatcher.h"
+#include "TempDir.h"
+#include "vm_mgr.h"
 
 namespace zel::gui {
 namespace {
@@ -46,10 +49,17 @@ struct Bench {
     FakeHolder holder{calls};
     Lines lines;
     EmulatorControl control{api, holder, lines};
+    OperationProgress progress;
+    zel::test::TempDir files;
 
+    // A raw image of `size` bytes, each `value`, loaded for the target.
+    bool load(int target, const std::string& name, std::size_t size, char value = 0x5A) {
+        zel::test::writeBytes(files / name, std::string(size, value));
+        return control.loadImage(target, ImageChoice{files / name, false, std::nullopt, 0xC3}, progress);
+    }
     void chipAndImage(int target) {
         ASSERT_TRUE(control.chooseChip(target, "W25Q16JV.cfg"));
-        ASSERT_TRUE(control.loadImage(target, "image.hex"));
+        ASSERT_TRUE(load(target, "image.bin", 0x1000));
     }
 };
 
@@ -78,8 +88,7 @@ TEST(EmulatorControl, DownloadRangesAndDualFlashAddresses) {
     Bench bench;
     bench.control.refreshStatus();
     bench.chipAndImage(0);
-    bench.api.imageSize = 0x300000;  // larger than the 2 MiB chip
-    ASSERT_TRUE(bench.control.loadImage(0, "big.bin"));
+    ASSERT_TRUE(bench.load(0, "big.bin", 0x300000));  // larger than the 2 MiB chip
     EXPECT_EQ(bench.control.download(), OperationResult::Refused);
     EXPECT_EQ(bench.lines.messages.back(), "Error: the file length is out of the chip's memory size");
     EXPECT_TRUE(bench.api.downloads.empty());
@@ -94,20 +103,36 @@ TEST(EmulatorControl, DownloadRangesAndDualFlashAddresses) {
     EXPECT_EQ(bench.control.download(), OperationResult::Refused);
     EXPECT_EQ(bench.lines.messages.back(), "Error: the address is out of the chip's memory range");
 
-    // Two chips: each flash is named, target 2 goes to the device with bit 31 set, and the
-    // buffer is reloaded for each target's own file.
+    // Up to an address: the image ends there, and must fit below it and in the chip.
+    bench.control.state().download = {.start = 0x200000, .upTo = true};
+    ASSERT_TRUE(bench.load(0, "image.bin", 0x1000));
+    bench.api.downloads.clear();
+    EXPECT_EQ(bench.control.download(), OperationResult::Done);
+    ASSERT_EQ(bench.api.downloads.size(), 1u);
+    EXPECT_EQ(bench.api.downloads[0].address, 0x1FF000u);
+    EXPECT_TRUE(bench.lines.contains("Target Memory Region: [0x1ff000, 0x200000)"));
+    bench.control.state().download.start = 0x800;
+    EXPECT_EQ(bench.control.download(), OperationResult::Refused);
+    EXPECT_EQ(bench.lines.messages.back(), "Error: The file size(0x1000) > The Up to Address(0x800)");
+    bench.control.state().download.start = 0x200001;
+    EXPECT_EQ(bench.control.verify(), OperationResult::Refused);
+    EXPECT_EQ(bench.lines.messages.back(), "Error: The Up to Address(0x200001) > chip size(0x200000)");
+    EXPECT_EQ(bench.api.downloads.size(), 1u);
+
+    // Two chips: each flash is named, target 2 goes to the device with bit 31 set, and each
+    // target's own host buffer is sent.
     bench.control.state().download = {};
-    bench.api.imageSize = 0x1000;
-    ASSERT_TRUE(bench.control.loadImage(0, "image.hex"));
+    ASSERT_TRUE(bench.load(0, "image.bin", 0x1000));
     bench.chipAndImage(1);
     bench.api.downloads.clear();
-    bench.calls.calls.clear();
     EXPECT_EQ(bench.control.download(), OperationResult::Done);
     ASSERT_EQ(bench.api.downloads.size(), 2u);
     EXPECT_EQ(bench.api.downloads[0].address, 0u);
     EXPECT_EQ(bench.api.downloads[1].address, 0x80000000u);
+    EXPECT_EQ(bench.api.downloads[0].hostBuffer, bench.control.image(0)->buffer.handle());
+    EXPECT_EQ(bench.api.downloads[1].hostBuffer, bench.control.image(1)->buffer.handle());
+    EXPECT_NE(bench.api.downloads[0].hostBuffer, bench.api.downloads[1].hostBuffer);
     EXPECT_TRUE(bench.lines.contains("Flash 2 Target Memory Region: [0x0, 0x1000)"));
-    EXPECT_EQ(std::count(bench.calls.calls.begin(), bench.calls.calls.end(), "load image.hex"), 2);
 
     bench.api.emulating = true;
     EXPECT_EQ(bench.control.download(), OperationResult::Refused);
@@ -122,13 +147,45 @@ TEST(EmulatorControl, EachEmulatorKeepsItsOwnChoices) {
     bench.control.setDevice(1, 42);
     EXPECT_FALSE(bench.control.state().targets[0].chip);      // a new emulator has no chip yet
     EXPECT_EQ(bench.control.state().pins.hold, kHoldInput);   // but the user's pin settings
-    bench.calls.calls.clear();
+    ASSERT_TRUE(bench.load(0, "other.bin", 0x800, 0x11));  // the second emulator's own image
     bench.control.setDevice(0, 204711);
     ASSERT_TRUE(bench.control.state().targets[0].chip);
-    EXPECT_EQ(bench.control.state().targets[0].image, "image.hex");
-    // The API's one buffer held the other emulator's image meanwhile: reloaded before use.
+    EXPECT_EQ(bench.control.state().targets[0].image, bench.files / "image.bin");
+    // The first emulator's buffer was kept meanwhile: its own image goes down.
     EXPECT_EQ(bench.control.download(), OperationResult::Done);
-    EXPECT_EQ(bench.calls.calls[0], "load image.hex");
+    ASSERT_EQ(bench.api.downloads.size(), 1u);
+    EXPECT_EQ(bench.api.downloads[0].length, 0x1000u);
+    EXPECT_EQ(bench.api.downloads[0].hostBuffer, bench.control.image(0)->buffer.handle());
+}
+
+TEST(EmulatorControl, TheImageIsBufferedWithTheFillValueAndAFailedLoadLeavesNoFile) {
+    Bench bench;
+    bench.control.refreshStatus();
+    bench.chipAndImage(0);
+    const LoadedImage* image = bench.control.image(0);
+    ASSERT_NE(image, nullptr);
+    std::uint8_t edge[2] = {};
+    ASSERT_NE(vm_read(edge, image->buffer.handle() + 0xFFF, 2), 0);
+    EXPECT_EQ(edge[0], 0x5A);  // the file's last byte
+    EXPECT_EQ(edge[1], 0xC3);  // then the chosen fill value
+    EXPECT_TRUE(bench.lines.contains((bench.files / "image.bin").string() + " is opened"));
+
+    // A file that cannot be read: its reason is logged and no file stays loaded.
+    EXPECT_FALSE(bench.control.loadImage(0, ImageChoice{bench.files / "missing.hex", false, std::nullopt, kDefaultFillValue}, bench.progress));
+    EXPECT_EQ(bench.lines.messages.back().rfind("Error: ", 0), 0u);
+    EXPECT_NE(bench.lines.messages.back().find("missing.hex"), std::string::npos);
+    EXPECT_EQ(bench.control.image(0), nullptr);
+    EXPECT_TRUE(bench.control.state().targets[0].image.empty());
+    bench.api.downloads.clear();
+    EXPECT_NE(bench.control.download(), OperationResult::Done);
+    EXPECT_TRUE(bench.api.downloads.empty()) << "nothing stale can go to the device";
+
+    // A cancelled load loads nothing either.
+    bench.progress.requestCancel();
+    zel::test::writeBytes(bench.files / "large.bin", std::string(0x800000, '\x01'));
+    EXPECT_FALSE(bench.control.loadImage(0, ImageChoice{bench.files / "large.bin", false, std::nullopt, kDefaultFillValue}, bench.progress));
+    EXPECT_EQ(bench.control.image(0), nullptr);
+    EXPECT_TRUE(bench.lines.contains("Loading " + (bench.files / "large.bin").string() + " cancelled; no file is loaded."));
 }
 
 TEST(EmulatorControl, VerifyPassFailAndTheSupplyCheck) {
@@ -142,6 +199,7 @@ TEST(EmulatorControl, VerifyPassFailAndTheSupplyCheck) {
 
     EXPECT_EQ(bench.control.verify(), OperationResult::Done);
     EXPECT_EQ(bench.lines.messages.back(), "Verify Pass. Checksum is the same.\n");
+    EXPECT_EQ(bench.api.verifiedBuffers.back(), bench.control.image(0)->buffer.handle());
     bench.api.verifyResult = {0, false, false};
     EXPECT_EQ(bench.control.verify(), OperationResult::Failed);
     EXPECT_EQ(bench.lines.messages.back(), "Verify Fail. Checksum is different.\n");
@@ -197,14 +255,18 @@ TEST(PollingMachine, BusyTicksDoNoDeviceWorkAndIdleTicksShowTheBus) {
     PollBench bench;
     bench.control.refreshStatus();
     bench.polling.setEmulating(true);
-    bench.holder.shareEvents = {1};
     bench.calls.calls.clear();
-    EXPECT_FALSE(bench.polling.tick(true, /*busy=*/true));
-    EXPECT_TRUE(bench.calls.calls.empty());
-    EXPECT_EQ(bench.holder.shareEvents.size(), 1u);  // the request waits for an idle tick
+    bench.polling.shareEventArrived(1, /*busy=*/true);
+    EXPECT_FALSE(bench.polling.tick(/*busy=*/true));
+    EXPECT_TRUE(bench.calls.calls.empty()) << "the request waits for an idle tick";
 
-    bench.holder.shareEvents.clear();
-    EXPECT_TRUE(bench.polling.tick(false, false));
+    EXPECT_TRUE(bench.polling.tick(false));
+    EXPECT_EQ(bench.polling.shareState(), ShareState::OtherHolds);
+    bench.polling.devicesReleased();
+    bench.polling.takeBack();
+    bench.control.refreshStatus();
+    bench.view.shown.clear();
+    EXPECT_TRUE(bench.polling.tick(false));
     ASSERT_EQ(bench.view.shown.size(), 1u);
     EXPECT_EQ(bench.view.shown[0], (LastCommandView{"0x03", "High"}));
     EXPECT_EQ(describeLastCommand(0x9F0000).chipSelect, "Low");
@@ -215,21 +277,84 @@ TEST(PollingMachine, ShareRequestsReleaseThenTakeBackInOrder) {
     PollBench bench;
     bench.control.refreshStatus();
     bench.polling.addTransferStopper([&] { bench.calls.note("stopTransfers"); });
-    bench.holder.shareEvents = {1};
+    int answers = 0;
+    bench.polling.setShareAnswered([&] { ++answers; });
     bench.calls.calls.clear();
-    bench.polling.tick(true, false);
+    bench.polling.shareEventArrived(1, false);  // served at once when idle
     EXPECT_EQ(bench.calls.calls, (std::vector<std::string>{"stopTransfers", "closeDevices", "viewChanged", "releaseShare"}));
+    EXPECT_EQ(answers, 1);
     EXPECT_EQ(bench.polling.shareState(), ShareState::OtherHolds);
     EXPECT_TRUE(bench.lines.contains("ZelmorPro--other application is running"));
     EXPECT_FALSE(bench.control.identity().present);
 
-    bench.holder.shareEvents = {2};
     bench.calls.calls.clear();
-    bench.polling.tick(true, false);
+    bench.polling.shareEventArrived(2, false);
+    EXPECT_EQ(answers, 2);
     // The answer comes only once the emulators are enumerated and the view refreshed.
     EXPECT_EQ(bench.calls.calls, (std::vector<std::string>{"renumerate", "viewEnumerated 1", "releaseShare"}));
     EXPECT_EQ(bench.polling.shareState(), ShareState::Normal);
     EXPECT_TRUE(bench.lines.contains("ZelmorPro--other Application closed"));
+}
+
+// The watcher takes one request, then none until it has been answered, and none while not serving.
+TEST(ShareEventWatcher, TakesTheNextRequestOnlyOnceTheLastIsAnswered) {
+    struct Channel final : HolderApi {
+        std::mutex mutex;
+        std::vector<int> requests;
+        int polls = 0;
+        void closeDevices() override {}
+        int renumerate() override { return 0; }
+        int foundCount() override { return 0; }
+        int shareEvent() override {
+            std::lock_guard lock(mutex);
+            ++polls;
+            if (requests.empty()) return 0;
+            const int event = requests.front();
+            requests.erase(requests.begin());
+            return event;
+        }
+        void releaseShareEvent() override {}
+        std::uint32_t lastCommand(int) override { return 0; }
+        void setHtPort(bool) override {}
+        void setRstPin(bool, int) override {}
+    } channel;
+    channel.requests = {1, 2};
+    std::mutex mutex;
+    std::condition_variable arrived;
+    std::vector<int> delivered;
+    auto waitForDelivered = [&](std::size_t count) {
+        std::unique_lock lock(mutex);
+        return arrived.wait_for(lock, std::chrono::seconds(5), [&] { return delivered.size() >= count; });
+    };
+    {
+        ShareEventWatcher watcher(channel, [&](int event) {
+            std::lock_guard lock(mutex);
+            delivered.push_back(event);
+            arrived.notify_all();
+        }, std::chrono::milliseconds(1));
+        EXPECT_TRUE(waitForDelivered(1));
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        {
+            std::lock_guard lock(channel.mutex);
+            EXPECT_EQ(channel.requests, std::vector<int>{2}) << "taken before the first was answered";
+        }
+        watcher.setServing(false);
+        watcher.answered();
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        int polls = 0;
+        {
+            std::lock_guard lock(channel.mutex);
+            polls = channel.polls;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        {
+            std::lock_guard lock(channel.mutex);
+            EXPECT_EQ(channel.polls, polls) << "polled while not serving";
+        }
+        watcher.setServing(true);
+        EXPECT_TRUE(waitForDelivered(2));
+    }
+    EXPECT_EQ(delivered, (std::vector<int>{1, 2}));
 }
 
 TEST(PollingMachine, CommandLineNoticesNameTheTool) {

@@ -30,6 +30,7 @@ public:
     std::uint8_t downloadResult = 1;
     session::VerifyResult verifyResult{1, false, false};
     std::vector<session::DownloadRequest> downloads;
+    std::vector<std::uint64_t> verifiedBuffers;
 
     void open() override {}
     void close() override {}
@@ -71,6 +72,10 @@ public:
         log_.note("verify");
         return verifyResult;
     }
+    session::VerifyResult verifyHost(std::uint64_t hostBuffer, std::uint32_t, std::uint32_t, bool, int) override {
+        verifiedBuffers.push_back(hostBuffer);
+        return verify(0, 0, false, 0);
+    }
     int updateFirmware(const std::filesystem::path&, int) override { return 0; }
     int writeRpmc(std::span<const std::uint8_t>, int) override { return 0; }
     void pause(std::chrono::milliseconds, int) override {}
@@ -97,10 +102,12 @@ public:
         return event;
     }
     void releaseShareEvent() override { log_.note("releaseShare"); }
-    std::uint32_t lastCommand() override { log_.note("lastCommand"); return lastCommandValue; }
+    std::uint32_t lastCommand(int index) override {
+        log_.note("lastCommand " + std::to_string(index));
+        return lastCommandValue;
+    }
     void setHtPort(bool) override { log_.note("htPort"); }
     void setRstPin(bool, int) override { log_.note("rstPin"); }
-    std::span<const std::uint8_t> imageBuffer(std::uint32_t) override { return {}; }
 
 private:
     CallLog& log_;

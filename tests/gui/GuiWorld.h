@@ -32,6 +32,7 @@ public:
     std::filesystem::path chip;
     std::filesystem::path image;
     std::filesystem::path saveAs;
+    std::uint8_t fillValue = kDefaultFillValue;
     QStringList shown;
 
     void inform(QWidget*, const QString& text) override { shown << text; }
@@ -40,7 +41,9 @@ public:
                                                     bool, int) override {
         return folder / chip;
     }
-    std::optional<ImageChoice> chooseImage(QWidget*, const EmulatorState&, int) override { return ImageChoice{image, false}; }
+    std::optional<ImageChoice> chooseImage(QWidget*, const EmulatorState&, int) override {
+        return ImageChoice{image, false, std::nullopt, fillValue};
+    }
     std::optional<std::filesystem::path> chooseSaveFile(QWidget*, const QString&) override { return saveAs; }
 };
 

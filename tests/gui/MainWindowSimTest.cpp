@@ -112,6 +112,15 @@ private slots:
         world.action("selectChipAction")->trigger();
         QCOMPARE(world.line("chipLine"), QStringLiteral("Winbond W25Q16JV"));
 
+        // The bus panel shows the chosen emulator's bus, not the first one's.
+        world.action("runAction")->trigger();
+        QVERIFY(world.waitForLog("Start Emulator."));
+        world.sim.control("bus 0 busy");
+        world.sim.control("target 1 05 1");
+        QVERIFY(world.waitForLine("lastCommandLine", QStringLiteral("0x05"), 3000));
+        QCOMPARE(world.line("pinStatusLine"), QStringLiteral("High"));
+        world.action("stopAction")->trigger();
+
         // The next start works on the chosen emulator again, with the chip it had.
         world.window.reset();
         world.session.reset();
@@ -222,6 +231,70 @@ private slots:
         from = world.rows();
         world.action("saveLogAction")->trigger();
         QVERIFY(world.waitForLog("Error: cannot write /dev/full", from));
+    }
+
+    // Each target's file goes into a host buffer of its own with the chosen fill value; a file
+    // that cannot be read leaves no file, and nothing earlier can be downloaded in its place.
+    void dualFlashImagesFillValueAndAFailedLoad() {
+        GuiWorld world({"gen=2,serial=204711"});
+        const auto first = randomBytes(0x1000, 21);
+        const auto second = randomBytes(0x800, 22);
+        const auto image1 = world.home.path() / "one.hex";
+        const auto image2 = world.home.path() / "two.bin";
+        writeIntelHex(image1, first);
+        std::ofstream(image2, std::ios::binary).write(reinterpret_cast<const char*>(second.data()), 0x800);
+        world.prompter.chip = "W25Q16JV.cfg";
+        world.action("selectChipAction")->trigger();
+        world.action("selectChip2Action")->trigger();
+        world.window->control().state().download.fill = true;
+        world.prompter.fillValue = 0xA5;
+        world.prompter.image = image1;
+        world.action("loadFileAction")->trigger();
+        QVERIFY(world.waitIdle());
+        world.prompter.image = image2;
+        world.action("loadFile2Action")->trigger();
+        QVERIFY(world.waitIdle());
+        QVERIFY(world.waitForLog(QString::fromStdString(image2.string() + " is opened")));
+        int from = world.rows();
+        world.action("downloadAction")->trigger();
+        QVERIFY(world.waitIdle());
+        QVERIFY(world.waitForLog("Fill other Memory area with 0xA5", from));
+        QVERIFY(world.waitForLog("Download Complete", from));
+        QCOMPARE(withoutBlanks(world.sim.control("mem 0 0 0x1004")), hexText(first) + "a5a5a5a5");
+        QCOMPARE(withoutBlanks(world.sim.control("mem 0 0x80000000 0x804")), hexText(second) + "a5a5a5a5");
+
+        // A bad record: the reader's reason, no file shown, and Download sends nothing.
+        const auto bad = world.home.path() / "bad.hex";
+        std::ofstream(bad) << ":0400000001020304F0\n:00000001FF\n";
+        world.prompter.image = bad;
+        from = world.rows();
+        world.action("loadFileAction")->trigger();
+        QVERIFY(world.waitIdle());
+        QVERIFY(world.waitForLog("Error: ", from));
+        QVERIFY(world.waitForLog("bad.hex", from));
+        QVERIFY(world.line("fileLine").isEmpty());
+        world.sim.control("fill 0 0 0x1000 0x00");
+        from = world.rows();
+        world.action("downloadAction")->trigger();
+        QVERIFY(world.waitForLog("Error: The File is not setted.", from));
+        QVERIFY(world.waitIdle());
+        QCOMPARE(withoutBlanks(world.sim.control("mem 0 0 4")), std::string("00000000"));
+
+        // Both targets' files come back at the next start.
+        world.prompter.image = image1;
+        world.action("loadFileAction")->trigger();
+        QVERIFY(world.waitIdle());
+        world.window.reset();
+        world.session.reset();
+        world.session = std::make_unique<zel::session::ApiSession>(world.api);
+        world.window = std::make_unique<zel::gui::MainWindow>(zel::gui::MainWindowSetup{
+            world.api, world.holder, *world.settings, world.prompter, ZEL_CONFIG_DIR, std::nullopt, false});
+        world.window->show();
+        world.window->start();
+        QVERIFY(world.waitIdle());
+        QVERIFY(world.waitForLog(QString::fromStdString(image1.string() + " is opened")));
+        QVERIFY(world.waitForLog(QString::fromStdString(image2.string() + " is opened")));
+        QVERIFY(world.window->control().image(1) != nullptr);
     }
 
     void unplugAndReplugWhenIdleAndDuringADownload() {

@@ -85,6 +85,17 @@ void CliGetSPILastCommand(uint32_t* value)
         GetZelmorProSPILastCommand(*value);
 }
 
+void CliGetSPILastCommandOf(uint32_t* value, int index)
+{
+    namespace reg = zel::device::reg;
+    uint16_t spiStatus = 0;
+    uint16_t pinStatus = 0;
+    if (!initialised() || value == nullptr || TryReadZelmorProRegister(reg::kLastCommand, &spiStatus, index) == 0 ||
+        TryReadZelmorProRegister(reg::kPinStatus, &pinStatus, index) == 0)
+        return;
+    *value = (uint32_t{spiStatus} & 0xFF) << 16 | (uint32_t{spiStatus} & 0xFF00) | (uint32_t{pinStatus} & 0xFF);
+}
+
 void CliEnableZelmorProSPITrace(uint8_t bits)
 {
     if (!initialised())
