@@ -36,7 +36,11 @@ public:
                                                     int) override {
         return chip_;
     }
-    std::optional<ImageChoice> chooseImage(QWidget*, const EmulatorState&, int) override { return ImageChoice{image_, false}; }
+    std::optional<ImageChoice> chooseImage(QWidget*, const EmulatorState&, int) override {
+        ImageChoice choice;
+        choice.file = image_;
+        return choice;
+    }
     std::optional<std::filesystem::path> chooseSaveFile(QWidget*, const QString&) override { return std::nullopt; }
 
 private:

@@ -76,6 +76,11 @@ public:
     zel::session::MemoryRead read(std::uint32_t address, std::uint32_t length, bool generation2, int index) override;
     bool saveToFile(std::span<const std::uint8_t> bytes, const std::filesystem::path& file) override;
     zel::session::VerifyResult verify(std::uint32_t address, std::uint32_t length, bool generation2, int index) override;
+    // zelcmd never verifies from a host buffer: the desktop program does.
+    zel::session::VerifyResult verifyHost(std::uint64_t, std::uint32_t address, std::uint32_t length, bool generation2,
+                                          int index) override {
+        return verify(address, length, generation2, index);
+    }
     int updateFirmware(const std::filesystem::path& file, int index) override;
     int writeRpmc(std::span<const std::uint8_t> table, int index) override;
     void pause(std::chrono::milliseconds duration, int index) override {
