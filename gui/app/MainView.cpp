@@ -126,4 +126,9 @@ void MainView::showProgress(bool running, int percent) {
 
 void MainView::scrollLogToEnd() { logView_->scrollToBottom(); }
 
+void MainView::addPanel(QWidget* panel) {
+    auto* column = static_cast<QVBoxLayout*>(layout());
+    column->insertWidget(column->indexOf(logView_), panel);
+}
+
 }  // namespace zel::gui

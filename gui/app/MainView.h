@@ -30,6 +30,8 @@ public:
     void showLastCommand(const LastCommandView& view);
     void showProgress(bool running, int percent);
     void scrollLogToEnd();
+    // A feature's panel between the status groups and the operation log.
+    void addPanel(QWidget* panel);
     QPushButton* cancelButton() const { return cancel_; }
     QComboBox* deviceSelector() const { return deviceSelector_; }
 

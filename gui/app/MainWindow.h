@@ -17,6 +17,7 @@
 #include <optional>
 
 #include "DeviceApi.h"
+#include "EnableRules.h"
 #include "EmulatorControl.h"
 #include "GuiSettings.h"
 #include "HolderApi.h"
@@ -39,6 +40,9 @@ class PresenceWatcher;
 }
 
 namespace zel::gui {
+namespace trace {
+class TraceFeature;
+}
 
 class MainView;
 class OperationLogModel;
@@ -71,6 +75,7 @@ public:
     bool operationBusy() const { return worker_.busy(); }
     const TickGapMeter& tickGaps() const { return tickGaps_; }
     TickGapMeter& tickGaps() { return tickGaps_; }
+    trace::TraceFeature& trace() { return *trace_; }
     // Pages the later features add to the "Configure Setting" sheet, built on each opening.
     void addSettingsPage(std::function<void(SettingsSheet&)> addPage) { settingsPages_.push_back(std::move(addPage)); }
     // Flushes the log queue into the model now (tests).
@@ -100,6 +105,9 @@ private:
     void buildActions();
     void buildMenus();
     void buildToolbar();
+    void buildTrace();
+    void updateTraceControls(const FrameState& state);
+    bool traceCapturing() const;
     QAction* makeAction(const QString& text, const char* name, const QKeySequence& keys, void (MainWindow::*slot)());
     void updateControls();
     void onPollTimer(bool fast);
@@ -142,6 +150,7 @@ private:
             *configure, *saveLog, *saveBuffer, *exit, *toolbar, *statusBar, *about;
     } actions_{};
 
+    std::unique_ptr<trace::TraceFeature> trace_;  // after the log and control it uses
     session::ProgressSubscription subscription_;
     OperationWorker worker_;  // after everything its jobs use: joined first
     std::unique_ptr<session::presence::PresenceWatcher> watcher_;
