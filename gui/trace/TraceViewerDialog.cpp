@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -301,8 +302,9 @@ void TraceViewerDialog::findAddress() {
     }
     lastFound_ = found->transaction;
     progress_->setText(QStringLiteral("Transaction %1").arg(found->transaction));
+    const QSignalBlocker quiet(scroll_);
     scroll_->setValue(static_cast<int>(found->position));
-    showPage();
+    model_->showRows(browser_->pageFrom(found->transaction, kPageRecords));
 }
 
 void TraceViewerDialog::exportWaveform() {

@@ -21,7 +21,14 @@ std::uint32_t TraceBrowser::scrollRange() const {
 }
 
 std::vector<zel::trace::TraceRow> TraceBrowser::page(std::uint32_t position, std::size_t records) const {
-    const std::size_t first = std::size_t{position} * (kScrollUnitBytes / kRecordSize);
+    return rowsFrom(std::size_t{position} * (kScrollUnitBytes / kRecordSize), records);
+}
+
+std::vector<zel::trace::TraceRow> TraceBrowser::pageFrom(std::size_t number, std::size_t records) const {
+    return rowsFrom(shownIndex().timestampRecord(number), records);
+}
+
+std::vector<zel::trace::TraceRow> TraceBrowser::rowsFrom(std::size_t first, std::size_t records) const {
     zel::trace::DisplayPass pass(shown(), shownIndex(), context_);
     auto rows = pass.rows(first, records);
     if (!result_) return rows;

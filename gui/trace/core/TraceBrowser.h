@@ -31,6 +31,9 @@ public:
     std::uint32_t scrollRange() const;
     // Rows from scroll position `position` on, decoding about `records` records.
     std::vector<zel::trace::TraceRow> page(std::uint32_t position, std::size_t records) const;
+    // Rows from transaction `number`'s timestamp record on (a found transaction heads its page
+    // even when its record starts in the middle of a scroll step).
+    std::vector<zel::trace::TraceRow> pageFrom(std::size_t number, std::size_t records) const;
 
     // "Start Filtering": shows the matching transactions; false (nothing changed) when none match.
     bool filter(const zel::trace::FilterSettings& settings, bool maskAddresses);
@@ -55,6 +58,7 @@ private:
     std::span<const std::uint8_t> shown() const;
     const zel::trace::TransactionIndex& shownIndex() const { return result_ ? resultIndex_ : index_; }
     bool touches(std::size_t transaction, std::uint32_t address) const;
+    std::vector<zel::trace::TraceRow> rowsFrom(std::size_t firstRecord, std::size_t records) const;
 
     CapturedTrace trace_;
     zel::trace::DecodeContext context_;
