@@ -17,6 +17,8 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
+#include <algorithm>
+
 #include "GuiSettings.h"
 #include "Prompter.h"
 #include "TraceRowsModel.h"
@@ -71,9 +73,11 @@ TraceViewerDialog::TraceViewerDialog(TraceViewerSetup setup, QWidget* parent)
     table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 4);
     table_->horizontalHeader()->setStretchLastSection(true);
     table_->viewport()->installEventFilter(this);
-    const int widths[] = {100, 50, 40, 80, 300};
-    for (int column = 0; column < TraceRowsModel::ColumnCount; ++column) table_->setColumnWidth(column, widths[column]);
     table_->setFont(QFont(QStringLiteral("DejaVu Sans Mono")));
+    // DATA holds a line of 16 bytes whole; the others keep their classic widths.
+    const int dataWidth = std::max(300, table_->fontMetrics().horizontalAdvance(QStringLiteral("00 ")) * 16 + 16);
+    const int widths[] = {100, 50, 40, 80, dataWidth};
+    for (int column = 0; column < TraceRowsModel::ColumnCount; ++column) table_->setColumnWidth(column, widths[column]);
     scroll_->setObjectName(QStringLiteral("traceScrollBar"));
     connect(scroll_, &QScrollBar::valueChanged, this, &TraceViewerDialog::showPage);
     connect(saveTimer_, &QTimer::timeout, this, &TraceViewerDialog::pollSave);
@@ -99,7 +103,7 @@ TraceViewerDialog::TraceViewerDialog(TraceViewerSetup setup, QWidget* parent)
     setScrollRange();
     showPage();
     updateButtons();
-    resize(1040, 600);
+    resize(1240, 640);
 }
 
 TraceViewerDialog::~TraceViewerDialog() = default;
