@@ -10,8 +10,10 @@
 #include <QScrollBar>
 #include <QTableView>
 
+#include <cctype>
+#include <cstdio>
 #include <fstream>
-#include <regex>
+#include <random>
 #include <sstream>
 
 #include "GuiWorld.h"
@@ -216,12 +218,15 @@ private slots:
         QVERIFY(world.prompter.asked.isEmpty());  // nothing unsaved: no question
         QVERIFY(world.waitForLog("Stop SPI Traceing...", from));
 
-        const std::string written = readText(text);
-        const std::regex line(R"(\n?(\d+\.\d{8}) +(\d+) )");
+        // A transaction's line starts with its timestamp and number; continuations with blanks.
+        std::istringstream written(readText(text));
         uint64_t expected = 1, lines = 0;
         bool inOrder = true;
-        for (auto it = std::sregex_iterator(written.begin(), written.end(), line); it != std::sregex_iterator(); ++it) {
-            inOrder = inOrder && std::stoull((*it)[2]) == expected;
+        for (std::string line; std::getline(written, line);) {
+            unsigned long long seconds = 0, fraction = 0, number = 0;
+            if (line.empty() || !std::isdigit(static_cast<unsigned char>(line[0]))) continue;
+            if (std::sscanf(line.c_str(), "%llu.%llu %llu", &seconds, &fraction, &number) != 3) continue;
+            inOrder = inOrder && number == expected;
             ++expected;
             ++lines;
         }
@@ -272,6 +277,61 @@ private slots:
         QVERIFY(world.waitForLog("Save Log Complete!", before));
         QCOMPARE(save->text(), QStringLiteral("Save Trace"));
         viewer->reject();
+    }
+
+    // Figures only, never asserted: the viewer opened on a full 128 MiB buffer (the first page on
+    // screen) and the paint after a jump to any scroll position.
+    void measureViewerOnAFull128MiBBuffer() {
+        auto buffer = std::make_shared<zel::capture::CaptureBuffer>(zel::capture::kCaptureBufferBytes);
+        auto bytes = buffer->bytes();
+        // Transactions of eight records: a timestamp, a Read at a moving address, six more records.
+        uint8_t sequence = 0;
+        for (size_t at = 0, n = 0; at < bytes.size(); at += 64, ++n) {
+            sequence = sequence == 254 ? 1 : sequence + 1;
+            uint8_t* r = bytes.data() + at;
+            const uint8_t stamp[8] = {0xFF, 0xFF, 0, 0, uint8_t(n >> 24), uint8_t(n >> 16), uint8_t(n >> 8), uint8_t(n)};
+            std::copy_n(stamp, 8, r);
+            const uint8_t command[8] = {sequence, 48, 0x03, uint8_t(n >> 16), uint8_t(n >> 8), uint8_t(n), 0x5A, 0xA5};
+            std::copy_n(command, 8, r + 8);
+            for (uint8_t k = 1; k <= 6; ++k) {
+                uint8_t* c = r + 8 + 8 * k;
+                c[0] = sequence;
+                c[1] = uint8_t((k & 3) << 6 | 48);
+                for (int b = 2; b < 8; ++b) c[b] = uint8_t(n + k * b);
+            }
+        }
+        zel::test::TempDir home;
+        zel::gui::GuiSettings settings(home.path(), {ZEL_TEMPLATE_DIR});
+        zel::gui::test::ScriptedPrompter prompter;
+        zel::gui::LogQueue log;
+        const auto tables = loadTables();
+        QElapsedTimer timer;
+        timer.start();
+        zel::gui::trace::TraceViewerDialog viewer({{buffer, zel::capture::kCaptureBufferBytes}, *tables, true, 0x1000000,
+                                                   {}, log, prompter, settings});
+        viewer.show();
+        QCoreApplication::processEvents();
+        viewer.repaint();
+        qInfo("viewer on a full 128 MiB buffer: first page painted after %lld ms", timer.elapsed());
+
+        auto* scroll = viewer.findChild<QScrollBar*>(QStringLiteral("traceScrollBar"));
+        auto* list = viewer.findChild<QTableView*>(QStringLiteral("traceList"));
+        std::mt19937 random(7);
+        std::uniform_int_distribution<int> position(0, scroll->maximum());
+        qint64 worst = 0, total = 0;
+        constexpr int kJumps = 200;
+        for (int i = 0; i < kJumps; ++i) {
+            QElapsedTimer jump;
+            jump.start();
+            scroll->setValue(position(random));
+            list->viewport()->repaint();  // what a scroll changes on screen
+            scroll->repaint();
+            const qint64 us = jump.nsecsElapsed() / 1000;
+            worst = std::max(worst, us);
+            total += us;
+        }
+        qInfo("jump to a random scroll position and paint: mean %lld us, worst %lld us over %d jumps", total / kJumps,
+              worst, kJumps);
     }
 };
 
