@@ -250,6 +250,24 @@ private slots:
         world.sim.control("stall 0 off");
     }
 
+    // Another program takes the emulator (the command-line tool's notice 1, a share request): the
+    // capture stops through its handshake before the devices are closed, and Start waits for them.
+    void anotherProgramTakingTheEmulatorStopsTheCaptureFirst() {
+        TraceWorld world;
+        const int from = world.rows();
+        world.button("startTraceButton")->click();
+        world.sim.control("target-run 0 " + scriptPath("stream.zts") + " 1000 0");
+        QVERIFY(waitUntil([&] { return world.trace().capture().records() > 0; }));
+        world.window->polling().devicesTaken(zel::gui::OtherHolder::CommandLine);
+        QVERIFY(!world.trace().capturing());
+        QVERIFY(world.waitForLog("Stop SPI Traceing...", from));
+        QVERIFY(world.waitForLog("ZelmorPro--CLI is running", from));
+        QVERIFY(!world.waitForLog("USB Error", from, 200));  // stopped before the devices went
+        QVERIFY(!world.button("startTraceButton")->isEnabled());
+        QVERIFY(world.button("displayTraceButton")->isEnabled());  // what was captured stays
+        world.sim.control("target-stop 0");
+    }
+
     // Linear capture into a small buffer fills it: the warning, the capture ends, nothing hangs,
     // and what was captured can be viewed. Stop Saving then asks before it cuts a save short.
     void fullBufferWarnsAndStopSavingAsks() {
