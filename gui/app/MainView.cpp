@@ -126,6 +126,11 @@ void MainView::showProgress(bool running, int percent) {
 
 void MainView::scrollLogToEnd() { logView_->scrollToBottom(); }
 
+void MainView::addPanel(QWidget* panel) {
+    auto* column = static_cast<QVBoxLayout*>(layout());
+    column->insertWidget(column->indexOf(logView_), panel);
+}
+
 void MainView::addPanel(const QString& title, QWidget* panel) {
     auto* box = new QGroupBox(title, this);
     auto* inside = new QVBoxLayout(box);

@@ -30,7 +30,9 @@ public:
     void showLastCommand(const LastCommandView& view);
     void showProgress(bool running, int percent);
     void scrollLogToEnd();
-    // A panel of a later feature (the hyper terminal) below the operation log.
+    // A feature's panel between the status groups and the operation log (the trace buttons).
+    void addPanel(QWidget* panel);
+    // A titled panel of a later feature below the operation log (the hyper terminal).
     void addPanel(const QString& title, QWidget* panel);
     QPushButton* cancelButton() const { return cancel_; }
     QComboBox* deviceSelector() const { return deviceSelector_; }

@@ -24,8 +24,11 @@
 #include "Prompter.h"
 #include "SettingsBinding.h"
 #include "SettingsSheet.h"
+#include "TraceFeature.h"
+#include "TracePanel.h"
 #include "dialogs/core/BufferLimits.h"
 #include "dialogs/core/ChipCatalogue.h"
+#include "fileio/ProgramFolder.h"
 #include "notice/DesktopNoticeListener.h"
 #include "presence/PresenceWatcher.h"
 
@@ -71,6 +74,7 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
     buildActions();
     buildMenus();
     buildToolbar();
+    buildTrace();
     statusBar()->showMessage(QStringLiteral("Ready"));
     connect(view_->cancelButton(), &QPushButton::clicked, this, &MainWindow::cancelOperation);
 
@@ -119,6 +123,7 @@ MainWindow::~MainWindow() {
     shareWatcher_.reset();
     listener_.reset();
     watcher_.reset();
+    trace_.reset();  // its capture ends through the handshake while the API is open
     progress_.requestCancel();
     worker_.join();
 }
@@ -196,6 +201,35 @@ void MainWindow::buildToolbar() {
 
     deviceSelector_ = view_->deviceSelector();
     connect(deviceSelector_, &QComboBox::activated, this, &MainWindow::chooseDevice);
+}
+
+void MainWindow::buildTrace() {
+    trace_ = std::make_unique<trace::TraceFeature>(
+        trace::TraceHost{control_, log_, settings_, prompter_, [this] { return deviceUsable(); },
+                         [this] {
+                             flushLog();
+                             updateControls();
+                         },
+                         fileio::programFolder()},
+        this);
+    view_->addPanel(trace_->panel());
+    polling_.addTransferStopper([this] { trace_->stopForHandOver(); });
+    polling_.setTransfersRunning([this] { return trace_->capturing(); });
+    addSettingsPage([this](SettingsSheet& sheet) {
+        sheet.addPage(QStringLiteral("SPI Trace Setting"), trace_->createSettingsPage(sheet));
+    });
+}
+
+bool MainWindow::traceCapturing() const { return trace_ && trace_->capturing(); }
+
+void MainWindow::updateTraceControls(const FrameState& state) {
+    if (!trace_) return;
+    trace_->updateEnables(state.devicePresent && !state.otherProgramHolds && !state.operationBusy);
+    if (!trace_->capturing()) return;
+    // The capture thread owns the emulator's transfers until it stops.
+    for (QAction* action : {actions_.download, actions_.verify, actions_.readBack, actions_.run, actions_.selectChip,
+                            actions_.selectChip2, actions_.loadFile, actions_.loadFile2, actions_.saveBuffer})
+        action->setEnabled(false);
 }
 
 void MainWindow::start() {
@@ -305,6 +339,7 @@ void MainWindow::updateControls() {
     state.vccCompatible = control_.vccCompatible();
     state.chipSelected = control_.state().targets[0].chip.has_value();
     state.logHasRows = logModel_->rowCount() > 0;
+    state.traceOrTerminalRunning = traceCapturing() || terminalBusy();
     const CommandEnables enables = commandEnables(state);
     actions_.selectChip->setEnabled(enables.selectChip);
     actions_.selectChip2->setEnabled(enables.selectChip);
@@ -320,6 +355,7 @@ void MainWindow::updateControls() {
     actions_.saveBuffer->setEnabled(enables.download && !control_.state().targets[0].image.empty());
     deviceSelector_->setEnabled(!state.operationBusy && deviceSelector_->count() > 1);
     view_->showProgress(enables.cancel, progress_.percent());
+    updateTraceControls(state);
 }
 
 void MainWindow::onPollTimer(bool fast) {
@@ -345,7 +381,7 @@ void MainWindow::flushLog() {
 }
 
 bool MainWindow::deviceUsable() {
-    if (polling_.shareState() != ShareState::Normal || worker_.busy()) return false;
+    if (polling_.shareState() != ShareState::Normal || worker_.busy() || traceCapturing() || terminalBusy()) return false;
     if (!control_.identity().present || !control_.isOpened()) {
         log_.log("Error: Emulator can not be detected\n");
         flushLog();
@@ -436,7 +472,7 @@ void MainWindow::readBack() {
 }
 
 void MainWindow::run() {
-    if (polling_.shareState() != ShareState::Normal || worker_.busy()) return;
+    if (polling_.shareState() != ShareState::Normal || worker_.busy() || traceCapturing() || terminalBusy()) return;
     if (!control_.state().targets[0].chip) return prompter_.warn(this, QStringLiteral("The Chip is not setted."));
     const RunResult result = control_.run();
     polling_.setEmulating(result == RunResult::Started || result == RunResult::AlreadyRunning);

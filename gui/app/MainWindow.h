@@ -17,6 +17,7 @@
 #include <optional>
 
 #include "DeviceApi.h"
+#include "EnableRules.h"
 #include "EmulatorControl.h"
 #include "GuiSettings.h"
 #include "HolderApi.h"
@@ -40,6 +41,9 @@ class PresenceWatcher;
 }
 
 namespace zel::gui {
+namespace trace {
+class TraceFeature;
+}
 
 class TerminalPanel;
 
@@ -75,6 +79,7 @@ public:
     bool operationBusy() const { return worker_.busy(); }
     const TickGapMeter& tickGaps() const { return tickGaps_; }
     TickGapMeter& tickGaps() { return tickGaps_; }
+    trace::TraceFeature& trace() { return *trace_; }
     // Pages the later features add to the "Configure Setting" sheet, built on each opening.
     void addSettingsPage(std::function<void(SettingsSheet&)> addPage) { settingsPages_.push_back(std::move(addPage)); }
     // Flushes the log queue into the model now (tests).
@@ -106,6 +111,9 @@ private:
     void buildActions();
     void buildMenus();
     void buildToolbar();
+    void buildTrace();
+    void updateTraceControls(const FrameState& state);
+    bool traceCapturing() const;
     QAction* makeAction(const QString& text, const char* name, const QKeySequence& keys, void (MainWindow::*slot)());
     void updateControls();
     void onPollTimer(bool fast);
@@ -151,6 +159,7 @@ private:
             *configure, *saveLog, *saveBuffer, *exit, *toolbar, *statusBar, *about;
     } actions_{};
 
+    std::unique_ptr<trace::TraceFeature> trace_;  // after the log and control it uses
     session::ProgressSubscription subscription_;
     OperationWorker worker_;  // after everything its jobs use: joined first
     std::unique_ptr<ShareEventWatcher> shareWatcher_;  // made in start(); stopped before the worker

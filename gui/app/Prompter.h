@@ -19,6 +19,8 @@ public:
     virtual ~Prompter() = default;
     virtual void inform(QWidget* parent, const QString& text) = 0;
     virtual void warn(QWidget* parent, const QString& text) = 0;
+    // A Yes/No question (information icon); true for Yes.
+    virtual bool ask(QWidget* parent, const QString& text) = 0;
     // A chip configuration file for the target (0 or 1); nothing when cancelled. The choice
     // starts at the target's current chip; a G2 emulator's buffer takes larger chips.
     virtual std::optional<std::filesystem::path> chooseChip(QWidget* parent, const std::filesystem::path& configFolder,
@@ -32,6 +34,7 @@ class WidgetPrompter final : public Prompter {
 public:
     void inform(QWidget* parent, const QString& text) override;
     void warn(QWidget* parent, const QString& text) override;
+    bool ask(QWidget* parent, const QString& text) override;
     std::optional<std::filesystem::path> chooseChip(QWidget* parent, const std::filesystem::path& configFolder,
                                                     const EmulatorState& state, bool generation2, int target) override;
     std::optional<ImageChoice> chooseImage(QWidget* parent, const EmulatorState& state, int target) override;

@@ -18,6 +18,11 @@ void WidgetPrompter::warn(QWidget* parent, const QString& text) {
     QMessageBox::warning(parent, QStringLiteral("Zelmor"), text);
 }
 
+bool WidgetPrompter::ask(QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Zelmor"), text, QMessageBox::Yes | QMessageBox::No, parent);
+    return box.exec() == QMessageBox::Yes;
+}
+
 std::optional<std::filesystem::path> WidgetPrompter::chooseChip(QWidget* parent, const std::filesystem::path& configFolder,
                                                                 const EmulatorState& state, bool generation2, int target) {
     const auto& current = state.targets[static_cast<size_t>(target)].chip;

@@ -9,7 +9,8 @@ PollingMachine::PollingMachine(EmulatorControl& control, HolderApi& holder, LogS
 
 bool PollingMachine::tick(bool busy) {
     if (busy) return false;
-    if (share_ == ShareState::Normal && emulating_ && control_.identity().present)
+    const bool transfersRunning = transfersRunning_ && transfersRunning_();
+    if (share_ == ShareState::Normal && emulating_ && control_.identity().present && !transfersRunning)
         view_.showLastCommand(describeLastCommand(holder_.lastCommand(control_.device())));
     if (pendingShare_ != 0) serveShareEvent();
     if (share_ == ShareState::Released) takeBack();

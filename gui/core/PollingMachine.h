@@ -57,6 +57,9 @@ public:
     // Called before the devices are let go: trace capture and terminal stop their transfers.
     void addTransferStopper(std::function<void()> stopper) { stoppers_.push_back(std::move(stopper)); }
     void stopTransfers();
+    // While this says so (a trace capture runs) the emulator's transfers belong to another thread:
+    // the ticks leave the device alone but still serve the share channel.
+    void setTransfersRunning(std::function<bool()> running) { transfersRunning_ = std::move(running); }
 
     ShareState shareState() const { return share_; }
     bool emulating() const { return emulating_; }
@@ -76,6 +79,7 @@ private:
     int pendingShare_ = 0;             // a request taken and not yet served
     std::function<void()> shareAnswered_;
     std::vector<std::function<void()>> stoppers_;
+    std::function<bool()> transfersRunning_;
 };
 
 }  // namespace zel::gui

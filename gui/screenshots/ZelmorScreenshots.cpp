@@ -4,15 +4,20 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTest>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "ApiSession.h"
 #include "GuiSettings.h"
 #include "MainWindow.h"
 #include "OperationLogModel.h"
+#include "SettingsSheet.h"
+#include "TraceFeature.h"
+#include "TraceViewerDialog.h"
 #include "Prompter.h"
 #include "ZelapiDevices.h"
 #include "ZelapiHolder.h"
@@ -32,6 +37,7 @@ public:
     FixedPrompter(std::filesystem::path chip, std::filesystem::path image) : chip_(std::move(chip)), image_(std::move(image)) {}
     void inform(QWidget*, const QString&) override {}
     void warn(QWidget*, const QString&) override {}
+    bool ask(QWidget*, const QString&) override { return true; }
     std::optional<std::filesystem::path> chooseChip(QWidget*, const std::filesystem::path&, const EmulatorState&, bool,
                                                     int) override {
         return chip_;
@@ -68,6 +74,36 @@ bool waitFor(MainWindow& window, const QString& text, int fromRow) {
     return false;
 }
 
+// The target boots a few times while a capture runs; the viewer shows it original and
+// translated, then the trace settings page. `zelsim` and its folder play the boot script.
+bool traceShots(MainWindow& window, GuiSettings& settings, const std::filesystem::path& out, const std::string& zelsim,
+                const std::string& simDir, const std::string& script) {
+    window.run();
+    auto& trace = window.trace();
+    trace.startTrace();
+    const std::string play = "'" + zelsim + "' --dir '" + simDir + "' target-run 0 '" + script + "' 0 4 >/dev/null";
+    if (std::system(play.c_str()) != 0) return false;
+    QTest::qWait(1500);
+    trace.stopTrace();
+    trace.displayTrace();
+    auto* viewer = trace.viewer();
+    if (!viewer) return false;
+    bool ok = save(*viewer, out / "zelmor-trace-viewer-original.png");
+    viewer->findChild<QPushButton*>(QStringLiteral("translationButton"))->click();
+    ok &= save(*viewer, out / "zelmor-trace-viewer-translated.png");
+    viewer->reject();
+    zel::settings::SettingsUpdate continuous;
+    continuous.setBool("EnableSaveTrace2File", true);
+    continuous.set("SaveTracePaths", L"/home/user/traces/boot.txt|/home/user/traces/update.txt");
+    settings.write(continuous);
+    SettingsSheet sheet(&window);
+    sheet.addPage(QStringLiteral("SPI Trace Setting"), trace.createSettingsPage(sheet));
+    sheet.show();
+    ok &= save(sheet, out / "zelmor-trace-settings.png");
+    sheet.close();
+    return ok;
+}
+
 bool waitIdle(MainWindow& window) {
     while (window.operationBusy()) QTest::qWait(10);
     return true;
@@ -79,8 +115,8 @@ int main(int argc, char* argv[]) {
     QElapsedTimer sinceStart;
     sinceStart.start();
     QApplication app(argc, argv);
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: zelmor_screenshots OUTPUT-FOLDER CHIP.cfg IMAGE\n");
+    if (argc != 4 && argc != 7) {
+        std::fprintf(stderr, "usage: zelmor_screenshots OUTPUT-FOLDER CHIP.cfg IMAGE [ZELSIM SIM-FOLDER BOOT-SCRIPT]\n");
         return 2;
     }
     const std::filesystem::path out = argv[1];
@@ -129,6 +165,8 @@ int main(int argc, char* argv[]) {
         load.show();
         ok &= save(load, out / "zelmor-load-file.png");
         load.close();
+
+        if (argc == 7) ok &= traceShots(window, settings, out, argv[4], argv[5], argv[6]);
     }
     return ok ? 0 : 1;
 }

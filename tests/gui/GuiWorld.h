@@ -34,9 +34,15 @@ public:
     std::filesystem::path saveAs;
     std::uint8_t fillValue = kDefaultFillValue;
     QStringList shown;
+    QStringList asked;
+    bool answer = true;  // to every question
 
     void inform(QWidget*, const QString& text) override { shown << text; }
     void warn(QWidget*, const QString& text) override { shown << text; }
+    bool ask(QWidget*, const QString& text) override {
+        asked << text;
+        return answer;
+    }
     std::optional<std::filesystem::path> chooseChip(QWidget*, const std::filesystem::path& folder, const EmulatorState&,
                                                     bool, int) override {
         return folder / chip;

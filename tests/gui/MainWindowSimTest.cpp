@@ -490,7 +490,7 @@ private slots:
         });
         const int from = world.rows();
         world.action("configureAction")->trigger();
-        QCOMPARE(pages, 1);
+        QCOMPARE(pages, 2);  // the trace settings page and this one
         QVERIFY(world.waitForLog("Emulator is in 3-byte mode! ", from, 3000));
     }
 

@@ -1,0 +1,36 @@
+#include "DeviceTraceSource.h"
+
+#include "zelapi.h"
+
+namespace zel::gui::trace {
+namespace {
+
+constexpr uint8_t kHoldPinInput = 3, kHoldPinFloating = 2;
+
+}  // namespace
+
+void DeviceTraceSource::begin() {
+    CliResetLogCounterOf(index_);
+    switched_ = CliIsMemoryEmulationRunning(index_) == 0;
+    if (switched_) {
+        CliSetHoldPin(kHoldPinInput, index_);
+        CliSystemBootFromSPIFlash(0);
+    }
+    CliEnableSPIHyperTerminal(0, 0);
+    CliEnableSPIHTUSBBulkTransfer(1);
+}
+
+bool DeviceTraceSource::fetch(std::span<uint8_t> buffer, uint32_t& length) {
+    int result = 0;
+    CliGetSPITraceDataOf(&result, buffer.data(), &length, index_);
+    return result == 1;
+}
+
+void DeviceTraceSource::end() {
+    CliEnableSPIHTUSBBulkTransfer(0);
+    if (!switched_) return;
+    CliStopEmulation(index_);
+    CliSetHoldPin(kHoldPinFloating, index_);
+}
+
+}  // namespace zel::gui::trace
