@@ -87,7 +87,7 @@ MainView::MainView(OperationLogModel& log, QWidget* parent) : QWidget(parent) {
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
-    layout->addWidget(logView_, 1);
+    layout->addWidget(logView_, 3);  // the operation log keeps most of the height beside later panels
     layout->addLayout(bottom);
     showProgress(false, 0);
     showIdentity(DeviceIdentity{});
@@ -137,7 +137,7 @@ void MainView::addPanel(const QString& title, QWidget* panel) {
     inside->setContentsMargins(2, 2, 2, 2);
     inside->addWidget(panel);
     auto* column = static_cast<QVBoxLayout*>(layout());
-    column->insertWidget(column->count() - 1, box, 1);  // above the progress line
+    column->insertWidget(column->count() - 1, box, 2);  // above the progress line
 }
 
 }  // namespace zel::gui

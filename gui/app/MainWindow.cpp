@@ -104,7 +104,7 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
         }
     }
     setUpTerminal();
-    resize(980, 640);
+    resize(1000, 780);  // room for the operation log beside the trace and terminal panels
 }
 
 // The hyper-terminal panel: its log lines go to the operation log, it counts as busy while it

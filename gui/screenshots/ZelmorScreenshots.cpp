@@ -129,7 +129,7 @@ int main(int argc, char* argv[]) {
     bool ok = true;
     {
         MainWindow window({api, holder, settings, prompter, programFolder / "config" / "ZelmorPro", std::nullopt, false});
-        window.resize(1100, 680);
+        window.resize(1100, 800);
         window.show();
         window.start();
         QApplication::processEvents();
