@@ -192,7 +192,7 @@ int capture(const CaptureJob& job) {
     CaptureFiles files;
     if (!openFiles(job, info, files, say)) return 1;
 
-    ApiTraceSource source(*index);
+    capture::ApiTraceSource source(*index);
     capture::CaptureSettings settings;
     settings.mode = job.ring ? capture::CaptureMode::Ring : capture::CaptureMode::Linear;
     settings.recordLimit = job.records;

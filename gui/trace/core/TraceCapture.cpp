@@ -22,7 +22,7 @@ bool TraceCapture::start(const TraceStart& request) {
     }
     kept_ = {};  // the buffer is allocated anew; a save still holding the old one keeps it
     controller_.reset();
-    source_ = std::make_unique<DeviceTraceSource>(request.device);
+    source_ = std::make_unique<capture::ApiTraceSource>(request.device);
     capture::CaptureSettings settings;
     settings.mode = ring_ ? capture::CaptureMode::Ring : capture::CaptureMode::Linear;
     settings.bufferBytes = bufferBytes_;

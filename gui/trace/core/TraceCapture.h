@@ -10,7 +10,7 @@
 
 #include "CaptureController.h"
 #include "ContinuousTextSink.h"
-#include "DeviceTraceSource.h"
+#include "ApiTraceSource.h"
 #include "LogQueue.h"
 #include "trace/TraceDecoding.h"
 
@@ -76,7 +76,7 @@ private:
 
     LogSink& log_;
     std::uint32_t bufferBytes_ = capture::kCaptureBufferBytes;
-    std::unique_ptr<DeviceTraceSource> source_;
+    std::unique_ptr<capture::ApiTraceSource> source_;
     std::unique_ptr<capture::ContinuousTextSink> text_;
     std::unique_ptr<capture::CaptureController> controller_;
     CapturedTrace kept_;

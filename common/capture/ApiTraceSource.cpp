@@ -2,7 +2,7 @@
 
 #include "zelapi.h"
 
-namespace zel::tools {
+namespace zel::capture {
 namespace {
 
 constexpr uint8_t kHoldPinInput = 3, kHoldPinFloating = 2;
@@ -34,4 +34,4 @@ void ApiTraceSource::end() {
     CliSetHoldPin(kHoldPinFloating, index_);
 }
 
-}  // namespace zel::tools
+}  // namespace zel::capture
