@@ -6,6 +6,8 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace zel::gui {
 
 SettingsSheet::SettingsSheet(QWidget* parent)
@@ -13,7 +15,6 @@ SettingsSheet::SettingsSheet(QWidget* parent)
     setObjectName(QStringLiteral("settingsSheet"));
     setWindowTitle(QStringLiteral("Configure Setting"));
     pageList_->setObjectName(QStringLiteral("settingsPageList"));
-    pageList_->setMaximumWidth(180);
     auto* body = new QHBoxLayout;
     body->addWidget(pageList_);
     body->addWidget(pages_, 1);
@@ -24,13 +25,16 @@ SettingsSheet::SettingsSheet(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(body, 1);
     layout->addWidget(buttons);
-    resize(560, 380);
+    resize(640, 380);
 }
 
 void SettingsSheet::addPage(const QString& title, QWidget* page) {
     pages_->addWidget(page);
     pageList_->addItem(title);
     if (pageList_->count() == 1) pageList_->setCurrentRow(0);
+    // As wide as the longest title, so no page name is cut off.
+    const int titleWidth = pageList_->sizeHintForColumn(0) + 2 * pageList_->frameWidth() + 8;
+    pageList_->setFixedWidth(std::min(std::max(titleWidth, 120), 220));
 }
 
 int SettingsSheet::pageCount() const { return pages_->count(); }
