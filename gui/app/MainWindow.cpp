@@ -224,7 +224,7 @@ bool MainWindow::traceCapturing() const { return trace_ && trace_->capturing(); 
 
 void MainWindow::updateTraceControls(const FrameState& state) {
     if (!trace_) return;
-    trace_->updateEnables(state.devicePresent && !state.otherProgramHolds && !state.operationBusy);
+    trace_->updateEnables(state.devicePresent && !state.otherProgramHolds && !state.operationBusy && !terminalBusy());
     if (!trace_->capturing()) return;
     // The capture thread owns the emulator's transfers until it stops.
     for (QAction* action : {actions_.download, actions_.verify, actions_.readBack, actions_.run, actions_.selectChip,
@@ -356,6 +356,8 @@ void MainWindow::updateControls() {
     deviceSelector_->setEnabled(!state.operationBusy && deviceSelector_->count() > 1);
     view_->showProgress(enables.cancel, progress_.percent());
     updateTraceControls(state);
+    if (terminal_)
+        terminal_->allowStart(state.devicePresent && !state.otherProgramHolds && !state.operationBusy && !traceCapturing());
 }
 
 void MainWindow::onPollTimer(bool fast) {

@@ -99,9 +99,14 @@ void TerminalPanel::setOptions(TerminalOptions options) {
     model_->setColours(options_.colours);
 }
 
+void TerminalPanel::allowStart(bool allowed) {
+    startAllowed_ = allowed;
+    start_->setEnabled(startAllowed_ && !running_);
+}
+
 void TerminalPanel::showRunning(bool running) {
     running_ = running;
-    start_->setEnabled(!running);
+    start_->setEnabled(startAllowed_ && !running);
     save_->setEnabled(!running);
     stop_->setEnabled(running);
     send_->setEnabled(running);

@@ -41,6 +41,8 @@ public:
 
     void setOptions(TerminalOptions options);
     bool running() const { return running_; }
+    // Whether Start may be pressed now: the emulator is there and nothing else uses it.
+    void allowStart(bool allowed);
     const terminal::TerminalDecoder& decoder() const { return decoder_; }
     const TerminalLogModel& logModel() const { return *model_; }
     QListWidget* checkPointList() const { return checkPoints_; }
@@ -78,6 +80,7 @@ private:
     QTimer* timer_;
     size_t checkPointsShown_ = 0;
     bool running_ = false;
+    bool startAllowed_ = true;
     bool startedEmulation_ = false;
 };
 
