@@ -216,7 +216,7 @@ void MainWindow::buildTrace() {
     polling_.addTransferStopper([this] { trace_->stopForHandOver(); });
     polling_.setTransfersRunning([this] { return trace_->capturing(); });
     addSettingsPage([this](SettingsSheet& sheet) {
-        sheet.addPage(QStringLiteral("SPI Trace Setting"), trace_->createSettingsPage(sheet));
+        sheet.addPage(SettingsPageSlot::Trace, QStringLiteral("SPI Trace Setting"), trace_->createSettingsPage(sheet));
     });
 }
 

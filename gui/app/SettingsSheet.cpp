@@ -28,15 +28,24 @@ SettingsSheet::SettingsSheet(QWidget* parent)
     resize(640, 380);
 }
 
-void SettingsSheet::addPage(const QString& title, QWidget* page) {
-    pages_->addWidget(page);
-    pageList_->addItem(title);
-    if (pageList_->count() == 1) pageList_->setCurrentRow(0);
+void SettingsSheet::addPage(SettingsPageSlot slot, const QString& title, QWidget* page) {
+    const auto at = std::upper_bound(slots_.begin(), slots_.end(), slot);
+    const int row = static_cast<int>(at - slots_.begin());
+    slots_.insert(at, slot);
+    pages_->insertWidget(row, page);
+    pageList_->insertItem(row, title);
+    pageList_->setCurrentRow(0);
     // As wide as the longest title, so no page name is cut off.
     const int titleWidth = pageList_->sizeHintForColumn(0) + 2 * pageList_->frameWidth() + 8;
     pageList_->setFixedWidth(std::min(std::max(titleWidth, 120), 220));
 }
 
 int SettingsSheet::pageCount() const { return pages_->count(); }
+
+void SettingsSheet::accept() {
+    for (const auto& check : checks_)
+        if (!check()) return;
+    QDialog::accept();
+}
 
 }  // namespace zel::gui

@@ -97,7 +97,7 @@ bool traceShots(MainWindow& window, GuiSettings& settings, const std::filesystem
     continuous.set("SaveTracePaths", L"/home/user/traces/boot.txt|/home/user/traces/update.txt");
     settings.write(continuous);
     SettingsSheet sheet(&window);
-    sheet.addPage(QStringLiteral("SPI Trace Setting"), trace.createSettingsPage(sheet));
+    sheet.addPage(SettingsPageSlot::Trace, QStringLiteral("SPI Trace Setting"), trace.createSettingsPage(sheet));
     sheet.show();
     ok &= save(sheet, out / "zelmor-trace-settings.png");
     sheet.close();

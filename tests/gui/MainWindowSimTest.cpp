@@ -19,6 +19,7 @@
 #include "SettingsSheet.h"
 #include "dialogs/ChipSelectDialog.h"
 
+using zel::gui::SettingsPageSlot;
 using zel::gui::test::GuiWorld;
 
 namespace {
@@ -474,23 +475,32 @@ private slots:
         QVERIFY(world.window->tickGaps().longestGapMs() < 50);
     }
 
+    // Pages stand in their slot order whoever adds them first; a refusing check keeps the sheet open.
     void settingsSheetHostsThePagesLaterFeaturesAdd() {
         GuiWorld world({"gen=2"});
-        world.window->addSettingsPage([](zel::gui::SettingsSheet& sheet) {
-            auto* page = new QWidget;
-            page->setObjectName(QStringLiteral("pinSettingsPage"));
-            sheet.addPage(QStringLiteral("Pin Settings"), page);
+        int checks = 0;
+        world.window->addSettingsPage([&checks](zel::gui::SettingsSheet& sheet) {
+            for (auto [slot, title] : {std::pair{SettingsPageSlot::Pins, "Pin Settings"},
+                                       std::pair{SettingsPageSlot::Batch, "Batch"}}) {
+                auto* page = new QWidget;
+                page->setObjectName(QString::fromLatin1(title));
+                sheet.addPage(slot, QString::fromLatin1(title), page);
+            }
+            sheet.addAcceptCheck([&checks] { return ++checks > 1; });
         });
-        int pages = -1;
+        QStringList titles;
         QTimer::singleShot(0, [&] {
             auto* sheet = qobject_cast<zel::gui::SettingsSheet*>(QApplication::activeModalWidget());
             if (!sheet) return;
-            pages = sheet->pageCount();
-            if (sheet->findChild<QWidget*>(QStringLiteral("pinSettingsPage"))) sheet->accept();
+            auto* list = sheet->findChild<QListWidget*>(QStringLiteral("settingsPageList"));
+            for (int row = 0; row < list->count(); ++row) titles << list->item(row)->text();
+            sheet->accept();  // refused by the check: the sheet stays
+            if (sheet->isVisible()) sheet->accept();
         });
         const int from = world.rows();
         world.action("configureAction")->trigger();
-        QCOMPARE(pages, 2);  // the trace settings page and this one
+        QCOMPARE(titles, (QStringList{"Batch", "SPI Trace Setting", "Pin Settings"}));
+        QCOMPARE(checks, 2);
         QVERIFY(world.waitForLog("Emulator is in 3-byte mode! ", from, 3000));
     }
 
