@@ -5,6 +5,8 @@
 #include <QMessageBox>
 
 #include <cstdio>
+#include <optional>
+#include <string_view>
 
 #include "GuiSettings.h"
 #include "Log.h"
@@ -33,10 +35,31 @@ struct DiagnosticLog {
     }
 };
 
+// --help and --version answer before Qt starts, so that they need no display.
+std::optional<int> answerInformationOptions(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::fputs("Usage: Zelmor [--help | --version]\n"
+                       "The desktop program for ZelmorPro emulators: choose the emulator and its chip, load\n"
+                       "an image file, download, verify, run and stop, read back, with a log of every step.\n"
+                       "Set ZELMOR_SIM to a simulator folder to use simulated emulators.\n",
+                       stdout);
+            return 0;
+        }
+        if (arg == "--version") {
+            std::fputs("Zelmor " ZEL_VERSION "\n", stdout);
+            return 0;
+        }
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
     using namespace zel;
+    if (const auto status = answerInformationOptions(argc, argv)) return *status;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zelmor"));
     QApplication::setApplicationVersion(QStringLiteral(ZEL_VERSION));

@@ -18,7 +18,8 @@ struct Tool {
 };
 
 const Tool kTools[] = {{"zelinfo", ZELINFO_PATH},       {"zelimage", ZELIMAGE_PATH},     {"zelfwbuild", ZELFWBUILD_PATH},
-                       {"zelcfgbuild", ZELCFGBUILD_PATH}, {"zelcapture", ZELCAPTURE_PATH}, {"zelsim", ZELSIM_PATH}};
+                       {"zelcfgbuild", ZELCFGBUILD_PATH}, {"zelcapture", ZELCAPTURE_PATH}, {"zelsim", ZELSIM_PATH},
+                       {"zeltrace", ZELTRACE_PATH},       {"zelterm", ZELTERM_PATH},       {"Zelmor", ZELMOR_PATH}};
 
 TEST(ToolHelp, EveryToolPrintsItsUsageOnStandardOutput)
 {
@@ -30,6 +31,10 @@ TEST(ToolHelp, EveryToolPrintsItsUsageOnStandardOutput)
         EXPECT_TRUE(run.output.starts_with("Usage: " + name) || run.output.starts_with("usage: " + name)) << run.output;
         EXPECT_EQ(run.errors, "");
     }
+    // The desktop program answers before it needs a display.
+    const auto desktop = runProgram(ZELMOR_PATH, {"--version"});
+    EXPECT_EQ(desktop.exitCode, 0);
+    EXPECT_EQ(desktop.output, "Zelmor " ZEL_VERSION "\n");
     // Help after a command word too, where an option parser would take it for an unknown option.
     const auto start = runProgram(ZELSIM_PATH, {"start", "--help"});
     EXPECT_EQ(start.exitCode, 0);
