@@ -2,6 +2,7 @@
 
 #include <QContextMenuEvent>
 #include <QFontDatabase>
+#include <QGlyphRun>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
@@ -37,6 +38,10 @@ HexGridView::HexGridView(QWidget* parent) : QAbstractScrollArea(parent) {
     geometry_.rowHeight = metrics.height() + 2;
     geometry_.hexLeft = kAddressChars * geometry_.charWidth;
     geometry_.textLeft = geometry_.hexLeft + (kBytesPerRow * kCellChars + kGapChars) * geometry_.charWidth;
+    rawFont_ = QRawFont::fromFont(font());
+    QString ascii(128, QLatin1Char('.'));
+    for (int code = 0x20; code < 0x7F; ++code) ascii[code] = QLatin1Char(char(code));
+    glyphs_ = rawFont_.glyphIndexesForString(ascii);
     const int width = geometry_.textLeft + (kBytesPerRow + 1) * geometry_.charWidth;
     setMinimumWidth(width + verticalScrollBar()->sizeHint().width() + 2 * frameWidth());
     connect(verticalScrollBar(), &QScrollBar::valueChanged, viewport(), [this] { viewport()->update(); });
@@ -119,37 +124,65 @@ void HexGridView::paintHeader(QPainter& painter) const {
     painter.setPen(palette().color(QPalette::ButtonText));
     const int baseline = g.rowHeight - painter.fontMetrics().descent() - 1;
     painter.drawText(0, baseline, QStringLiteral("  Address"));
-    for (int column = 0; column < kBytesPerRow; ++column)
-        painter.drawText(g.hexLeft + column * kCellChars * g.charWidth, baseline, QStringLiteral("%1").arg(column, 2, 16, QLatin1Char('0')).toUpper());
+    static const QString columns = QStringLiteral("00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F");
+    painter.drawText(g.hexLeft, baseline, columns);
     if (!asciiView_) painter.drawText(g.textLeft, baseline, QStringLiteral("ASCII"));
 }
 
+void HexGridView::drawChars(QPainter& painter, int x, int baseline, const char* text, int length) const {
+    QVector<quint32> indexes(length);
+    QVector<QPointF> positions(length);
+    for (int i = 0; i < length; ++i) {
+        indexes[i] = glyphs_.value(uint8_t(text[i]) & 0x7F);
+        positions[i] = QPointF(x + i * geometry_.charWidth, baseline);
+    }
+    QGlyphRun run;
+    run.setRawFont(rawFont_);
+    run.setGlyphIndexes(indexes);
+    run.setPositions(positions);
+    painter.drawGlyphRun(QPointF(0, 0), run);
+}
+
+// Text is drawn a run of equally coloured bytes at a time: one call for most rows, which keeps a
+// page's paint well inside a frame.
 void HexGridView::paintRow(QPainter& painter, uint64_t rowAddress, int y) const {
     const Geometry& g = geometry_;
     const int baseline = y + g.rowHeight - painter.fontMetrics().descent() - 1;
-    char text[16];
-    std::snprintf(text, sizeof text, " %08llX", static_cast<unsigned long long>(rowAddress));
+    char text[kBytesPerRow * kCellChars + 1];
+    const int addressLength = std::snprintf(text, sizeof text, " %08llX", static_cast<unsigned long long>(rowAddress));
     painter.setPen(palette().color(QPalette::Text));
-    painter.drawText(0, baseline, QString::fromLatin1(text));
-    for (int column = 0; column < kBytesPerRow; ++column) {
-        const uint64_t address = rowAddress + uint64_t(column);
-        if (address < range_->from || address > range_->to) continue;
-        const uint8_t byte = bytes_[address];
-        const int cellX = g.hexLeft + column * kCellChars * g.charWidth;
-        const int charX = g.textLeft + column * g.charWidth;
-        if (address == cursor_) {
-            const QColor mark = palette().color(hasFocus() ? QPalette::Active : QPalette::Inactive, QPalette::Highlight);
-            painter.fillRect(cellX - g.charWidth / 2, y, kCellChars * g.charWidth, g.rowHeight, textSide_ && !asciiView_ ? mark.lighter(160) : mark);
-            if (!asciiView_) painter.fillRect(charX, y, g.charWidth, g.rowHeight, textSide_ ? mark : mark.lighter(160));
+    drawChars(painter, 0, baseline, text, addressLength);
+    const int first = int(std::max(rowAddress, range_->from) - rowAddress);
+    const int end = int(std::min(rowAddress + kBytesPerRow - 1, range_->to) - rowAddress) + 1;
+    if (cursor_ >= rowAddress + uint64_t(first) && cursor_ < rowAddress + uint64_t(end)) {
+        const int column = int(cursor_ - rowAddress);
+        const QColor mark = palette().color(hasFocus() ? QPalette::Active : QPalette::Inactive, QPalette::Highlight);
+        const bool onText = textSide_ && !asciiView_;
+        painter.fillRect(g.hexLeft + column * kCellChars * g.charWidth - g.charWidth / 2, y, kCellChars * g.charWidth,
+                         g.rowHeight, onText ? mark.lighter(160) : mark);
+        if (!asciiView_)
+            painter.fillRect(g.textLeft + column * g.charWidth, y, g.charWidth, g.rowHeight, onText ? mark : mark.lighter(160));
+    }
+    for (int run = first; run < end;) {
+        const QColor colour = byteColour(rowAddress + uint64_t(run));
+        int runEnd = run + 1;
+        while (runEnd < end && byteColour(rowAddress + uint64_t(runEnd)) == colour) ++runEnd;
+        char cells[kBytesPerRow * kCellChars + 1];
+        char characters[kBytesPerRow + 1];
+        int length = 0;
+        for (int column = run; column < runEnd; ++column) {
+            const uint8_t byte = bytes_[rowAddress + uint64_t(column)];
+            if (asciiView_)
+                length += std::snprintf(cells + length, sizeof cells - size_t(length), " %c ", printable(byte));
+            else
+                length += std::snprintf(cells + length, sizeof cells - size_t(length), "%02X ", byte);
+            characters[column - run] = printable(byte);
         }
-        painter.setPen(byteColour(address));
-        if (asciiView_) {
-            painter.drawText(cellX + g.charWidth / 2, baseline, QString(QLatin1Char(printable(byte))));
-            continue;
-        }
-        std::snprintf(text, sizeof text, "%02X", byte);
-        painter.drawText(cellX, baseline, QString::fromLatin1(text));
-        painter.drawText(charX, baseline, QString(QLatin1Char(printable(byte))));
+        characters[runEnd - run] = '\0';
+        painter.setPen(colour);
+        drawChars(painter, g.hexLeft + run * kCellChars * g.charWidth, baseline, cells, length);
+        if (!asciiView_) drawChars(painter, g.textLeft + run * g.charWidth, baseline, characters, runEnd - run);
+        run = runEnd;
     }
 }
 

@@ -9,6 +9,8 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <QRawFont>
+#include <QVector>
 
 #include <cstdint>
 #include <span>
@@ -65,8 +67,12 @@ private:
     void paintHeader(class QPainter& painter) const;
     void paintRow(QPainter& painter, uint64_t address, int y) const;
     QColor byteColour(uint64_t address) const;
+    void drawChars(QPainter& painter, int x, int baseline, const char* text, int length) const;
 
     Geometry geometry_;
+    // Glyphs placed by hand at fixed cells: no text shaping on the paint path.
+    QRawFont rawFont_;
+    QVector<quint32> glyphs_;  // by ASCII code
     std::span<const uint8_t> bytes_;
     std::span<const uint8_t> compared_;
     uint64_t imageLength_ = 0;
