@@ -204,15 +204,16 @@ private slots:
     void measureEditorOnA256MiBBuffer() {
         constexpr std::uint64_t kSize = 0x10000000;
         auto buffer = zel::gui::HostImageBuffer::allocate(kSize, 0x5A);
-        auto copy = zel::gui::HostImageBuffer::allocate(kSize, 0x5A);
+        constexpr std::uint64_t kCompared = 0x4000000;
+        auto copy = zel::gui::HostImageBuffer::allocate(kCompared, 0x5A);
         const std::uint8_t last = 0;
-        vm_write(copy.handle() + kSize - 1, &last, 1);
+        vm_write(copy.handle() + kCompared - 1, &last, 1);
         zel::gui::test::ScriptedPrompter prompter;
         zel::gui::LogQueue log;
         QElapsedTimer timer;
         timer.start();
         BufferEditorDialog editor({zel::gui::editor::EditorBuffer(buffer.handle(), kSize, kSize, kSize),
-                                   zel::vm::ReadView::of(copy.handle(), kSize), QStringLiteral("large.bin"), true, prompter,
+                                   zel::vm::ReadView::of(copy.handle(), kCompared), QStringLiteral("large.bin"), true, prompter,
                                    log, [] {}, [](std::uint64_t) {}},
                                   nullptr);
         editor.show();
@@ -236,8 +237,8 @@ private slots:
         qInfo("go to a random address and paint: mean %lld us, worst %lld us over %d jumps", total / kJumps, worst, kJumps);
 
         // Two 64 MiB buffers that differ only in their last byte: the worst case for both.
-        const auto a = zel::vm::ReadView::of(buffer.handle(), 0x4000000).bytes();
-        const auto b = zel::vm::ReadView::of(copy.handle() + kSize - 0x4000000, 0x4000000).bytes();
+        const auto a = zel::vm::ReadView::of(buffer.handle(), kCompared).bytes();
+        const auto b = zel::vm::ReadView::of(copy.handle(), kCompared).bytes();
         timer.restart();
         const auto first = zel::gui::editor::nextDifference(a, b, 0);
         const qint64 firstUs = timer.nsecsElapsed() / 1000;
