@@ -247,6 +247,15 @@ private slots:
         const qint64 countUs = timer.nsecsElapsed() / 1000;
         qInfo("compare two 64 MiB buffers: first difference (at 0x%llx) after %lld us; all %llu differences counted in %lld us",
               static_cast<unsigned long long>(first.value_or(0)), firstUs, static_cast<unsigned long long>(count), countUs);
+
+        // Swaps and fills run on this thread: how long the window waits for them at the largest size.
+        timer.restart();
+        editor.swap(zel::gui::editor::SwapUnit::DWord);
+        const qint64 swapMs = timer.elapsed();
+        timer.restart();
+        zel::gui::editor::EditorBuffer whole(buffer.handle(), kSize, kSize, kSize);
+        whole.fill(0, kSize - 1, 0xA5);
+        qInfo("256 MiB: DWORD Swap with checksum %lld ms, Fill Buffer of every byte %lld ms", swapMs, timer.elapsed());
     }
 };
 
