@@ -181,7 +181,7 @@ std::optional<uint64_t> BufferEditorDialog::hexField(QLineEdit* edit) {
 void BufferEditorDialog::goToAddress() {
     const auto address = hexField(address_);
     if (!address || !setup_.buffer.loaded()) return;
-    grid_->setCursorAddress(*address);
+    showAddress(*address);
     searchFrom_ = grid_->cursorAddress();
     grid_->setFocus();
 }
@@ -204,10 +204,19 @@ void BufferEditorDialog::display() {
 void BufferEditorDialog::nextDifference() {
     const auto found = editor::nextDifference(setup_.buffer.bytes(), compared(), searchFrom_);
     if (!found) return setup_.prompter.inform(this, QStringLiteral("There are no difference"));
-    const auto range = grid_->range();
-    if (range && (*found < range->from || *found > range->to)) grid_->setRange(DisplayRange{0, setup_.buffer.length() - 1});
-    grid_->setCursorAddress(*found);
+    showAddress(*found);
     searchFrom_ = *found + 1;
+}
+
+// An address outside the Display range brings the whole buffer back into view.
+void BufferEditorDialog::showAddress(uint64_t address) {
+    const auto range = grid_->range();
+    if (range && (address < range->from || address > range->to)) {
+        grid_->setRange(DisplayRange{0, setup_.buffer.length() - 1});
+        from_->clear();
+        to_->clear();
+    }
+    grid_->setCursorAddress(address);
 }
 
 void BufferEditorDialog::compareWithFile() {

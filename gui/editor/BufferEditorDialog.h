@@ -69,6 +69,7 @@ private:
     void changed();
     void showBytes();
     void showTitle();
+    void showAddress(uint64_t address);
     void compareLoaded();
     std::span<const uint8_t> compared() const;
     std::optional<uint64_t> hexField(QLineEdit* edit);

@@ -183,6 +183,12 @@ private slots:
         QCOMPARE(child<QLineEdit>(editor, "displayTo")->text(), QStringLiteral("001FFFFF"));
         QCOMPARE(editor->grid()->range()->from, quint64(0x100));
         QCOMPARE(editor->grid()->cursorAddress(), quint64(0x100));
+        // Go! outside the range shows the whole buffer again, and the search starts there.
+        child<QLineEdit>(editor, "gotoAddress")->setText(QStringLiteral("10"));
+        click(editor, "goButton");
+        QCOMPARE(editor->grid()->range()->from, quint64(0));
+        QCOMPARE(editor->grid()->cursorAddress(), quint64(0x10));
+        QCOMPARE(walkDifferences(world, editor), expected);
 
         // Save writes the image as changed; a file that cannot be written says so.
         world.prompter.saveAs = world.home.path() / "saved.bin";
