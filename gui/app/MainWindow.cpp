@@ -16,6 +16,7 @@
 #include <chrono>
 
 #include "DeviceChoice.h"
+#include "EditorFeature.h"
 #include "EnableRules.h"
 #include "LogFile.h"
 #include "MainView.h"
@@ -104,6 +105,7 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
         }
     }
     setUpTerminal();
+    setUpBufferEditor();
     resize(1000, 780);  // room for the operation log beside the trace and terminal panels
 }
 
@@ -123,6 +125,7 @@ MainWindow::~MainWindow() {
     shareWatcher_.reset();
     listener_.reset();
     watcher_.reset();
+    editor_.reset();
     trace_.reset();  // its capture ends through the handshake while the API is open
     progress_.requestCancel();
     worker_.join();
@@ -351,6 +354,7 @@ void MainWindow::updateControls() {
     actions_.stop->setEnabled(enables.stop);
     actions_.readBack->setEnabled(enables.readBack);
     actions_.configure->setEnabled(enables.configure);
+    if (editor_) editor_->action()->setEnabled(enables.bufferEditor && !traceCapturing());
     actions_.saveLog->setEnabled(enables.saveLog);
     actions_.saveBuffer->setEnabled(enables.download && !control_.state().targets[0].image.empty());
     deviceSelector_->setEnabled(!state.operationBusy && deviceSelector_->count() > 1);
@@ -564,6 +568,19 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         worker_.join();
     }
     event->accept();
+}
+
+// The buffer editor: its button stands after Read Back, as the toolbar's order has it.
+void MainWindow::setUpBufferEditor() {
+    editor_ = std::make_unique<editor::EditorFeature>(editor::EditorHost{control_, log_, prompter_, [this] {
+                                                          flushLog();
+                                                          view_->showChoices(control_.state());
+                                                          updateControls();
+                                                      }},
+                                                      this);
+    addAction(editor_->action());
+    if (auto* bar = findChild<QToolBar*>(QStringLiteral("operationsToolbar"))) bar->insertAction(actions_.configure, editor_->action());
+    updateControls();
 }
 
 }  // namespace zel::gui

@@ -44,6 +44,9 @@ namespace zel::gui {
 namespace trace {
 class TraceFeature;
 }
+namespace editor {
+class EditorFeature;
+}
 
 class TerminalPanel;
 
@@ -80,6 +83,7 @@ public:
     const TickGapMeter& tickGaps() const { return tickGaps_; }
     TickGapMeter& tickGaps() { return tickGaps_; }
     trace::TraceFeature& trace() { return *trace_; }
+    editor::EditorFeature& editor() { return *editor_; }
     // Pages the later features add to the "Configure Setting" sheet, built on each opening.
     void addSettingsPage(std::function<void(SettingsSheet&)> addPage) { settingsPages_.push_back(std::move(addPage)); }
     // Flushes the log queue into the model now (tests).
@@ -107,6 +111,7 @@ private:
     void devicesEnumerated(int opened) override;
 
     void setUpTerminal();
+    void setUpBufferEditor();
     bool terminalBusy() const;
     void buildActions();
     void buildMenus();
@@ -160,6 +165,7 @@ private:
     } actions_{};
 
     std::unique_ptr<trace::TraceFeature> trace_;  // after the log and control it uses
+    std::unique_ptr<editor::EditorFeature> editor_;
     session::ProgressSubscription subscription_;
     OperationWorker worker_;  // after everything its jobs use: joined first
     std::unique_ptr<ShareEventWatcher> shareWatcher_;  // made in start(); stopped before the worker

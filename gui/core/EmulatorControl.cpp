@@ -164,6 +164,13 @@ const LoadedImage* EmulatorControl::image(int target) const {
     return loaded ? &*loaded : nullptr;
 }
 
+void EmulatorControl::growImage(int target, std::uint32_t length) {
+    auto& loaded = images()[static_cast<size_t>(target)];
+    if (!loaded || length <= loaded->imageLength || length > loaded->buffer.size()) return;
+    loaded->imageLength = length;
+    state().targets[static_cast<size_t>(target)].imageSize = length;
+}
+
 bool EmulatorControl::saveImage(const LoadedImage* loaded, const std::filesystem::path& file) {
     if (!loaded) return false;
     std::vector<std::uint8_t> bytes(loaded->imageLength);

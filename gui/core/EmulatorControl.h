@@ -59,6 +59,9 @@ public:
     bool loadImage(int target, const ImageChoice& choice, OperationProgress& progress);
     // The target's loaded image; null when none is.
     const LoadedImage* image(int target) const;
+    // The buffer editor changed bytes past the image's end: the image, what a download sends,
+    // grows to `length` bytes (never shrinks) so that those bytes are sent too.
+    void growImage(int target, std::uint32_t length);
     // The selected chip's supply suits the emulator's firmware (true without a chip).
     bool vccCompatible() const;
 

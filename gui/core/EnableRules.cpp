@@ -13,6 +13,7 @@ CommandEnables commandEnables(const FrameState& state) {
     enables.download = stopped;
     enables.verify = stopped;
     enables.readBack = stopped;
+    enables.bufferEditor = stopped;
     const bool choosing = stopped || !state.traceOrTerminalRunning;
     enables.selectChip = choosing;
     enables.loadFile = choosing;

@@ -23,6 +23,7 @@ struct CommandEnables {
     bool run = false;
     bool stop = false;
     bool readBack = false;
+    bool bufferEditor = false;
     bool configure = false;
     bool saveLog = false;
     bool cancel = false;  // the running operation

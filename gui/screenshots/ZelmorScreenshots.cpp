@@ -2,6 +2,7 @@
 // server (scripts/screenshots starts Xvfb). Takes the output folder, a chip configuration and an
 // image file; every window is shown as a user sees it and grabbed once it has settled.
 #include <QApplication>
+#include <QLineEdit>
 #include <QElapsedTimer>
 #include <QProgressBar>
 #include <QPushButton>
@@ -12,6 +13,9 @@
 #include <string>
 
 #include "ApiSession.h"
+#include "BufferEditorDialog.h"
+#include "EditorFeature.h"
+#include "HexGridView.h"
 #include "GuiSettings.h"
 #include "MainWindow.h"
 #include "OperationLogModel.h"
@@ -48,6 +52,9 @@ public:
         return choice;
     }
     std::optional<std::filesystem::path> chooseSaveFile(QWidget*, const QString&) override { return std::nullopt; }
+    std::optional<std::filesystem::path> chooseOpenFile(QWidget*, const QString&) override { return openFile; }
+
+    std::filesystem::path openFile;
 
 private:
     std::filesystem::path chip_;
@@ -104,6 +111,20 @@ bool traceShots(MainWindow& window, GuiSettings& settings, const std::filesystem
     return ok;
 }
 
+// The buffer editor on the loaded image, a few bytes typed over so that they show as differences
+// from the file.
+bool editorShot(MainWindow& window, const std::filesystem::path& out) {
+    window.editor().openEditor();
+    auto* editor = window.editor().dialog();
+    if (!editor) return false;
+    editor->findChild<QLineEdit*>(QStringLiteral("gotoAddress"))->setText(QStringLiteral("44"));
+    editor->goToAddress();
+    QTest::keyClicks(editor->grid(), QStringLiteral("C0FFEE"));
+    const bool ok = save(*editor, out / "zelmor-buffer-editor.png");
+    editor->reject();
+    return ok;
+}
+
 bool waitIdle(MainWindow& window) {
     while (window.operationBusy()) QTest::qWait(10);
     return true;
@@ -151,6 +172,7 @@ int main(int argc, char* argv[]) {
         ok &= waitFor(window, QStringLiteral("Verify Pass"), from);
         waitIdle(window);
         ok &= save(window, out / "zelmor-verify-pass.png");
+        ok &= editorShot(window, out);
 
         ChipSelectDialog chips(ChipCatalogue::read(programFolder / "config" / "ZelmorPro", bufferLimit(true)), true,
                                QStringLiteral("W25Q16JV"), &window);

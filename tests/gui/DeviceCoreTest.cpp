@@ -208,14 +208,15 @@ TEST(EmulatorControl, VerifyPassFailAndTheSupplyCheck) {
 TEST(EnableRules, OperationsFollowDeviceShareBusyAndRunState) {
     FrameState idle{.devicePresent = true, .chipSelected = true};
     CommandEnables stopped = commandEnables(idle);
-    EXPECT_TRUE(stopped.run && stopped.download && stopped.verify && stopped.readBack && stopped.selectChip);
+    EXPECT_TRUE(stopped.run && stopped.download && stopped.verify && stopped.readBack && stopped.bufferEditor &&
+                stopped.selectChip);
     EXPECT_FALSE(stopped.stop || stopped.cancel || stopped.saveLog);
 
     FrameState running = idle;
     running.emulating = true;
     CommandEnables emulating = commandEnables(running);
     EXPECT_TRUE(emulating.stop && emulating.selectChip && emulating.loadFile);
-    EXPECT_FALSE(emulating.run || emulating.download || emulating.verify || emulating.readBack);
+    EXPECT_FALSE(emulating.run || emulating.download || emulating.verify || emulating.readBack || emulating.bufferEditor);
     running.traceOrTerminalRunning = true;
     EXPECT_FALSE(commandEnables(running).selectChip);
 
@@ -228,7 +229,7 @@ TEST(EnableRules, OperationsFollowDeviceShareBusyAndRunState) {
                                FrameState{.devicePresent = true, .operationBusy = true, .logHasRows = true}}) {
         CommandEnables none = commandEnables(blocked);
         EXPECT_FALSE(none.run || none.stop || none.download || none.verify || none.readBack || none.selectChip ||
-                     none.loadFile || none.configure);
+                     none.loadFile || none.configure || none.bufferEditor);
         EXPECT_EQ(none.cancel, blocked.operationBusy);
         EXPECT_EQ(none.saveLog, blocked.logHasRows);
     }
