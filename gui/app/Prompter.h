@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 
@@ -28,6 +29,13 @@ public:
     // An image file for the target; nothing when cancelled.
     virtual std::optional<ImageChoice> chooseImage(QWidget* parent, const EmulatorState& state, int target) = 0;
     virtual std::optional<std::filesystem::path> chooseSaveFile(QWidget* parent, const QString& filter) = 0;
+    // An OK/Cancel question (warning icon); true for OK.
+    virtual bool confirm(QWidget* parent, const QString& text) = 0;
+    // A G2 firmware container (*.vkfw) or, for the first generation, a firmware folder; nothing
+    // when cancelled.
+    virtual std::optional<std::filesystem::path> chooseFirmware(QWidget* parent, bool generation2) = 0;
+    // The factory page: a serial number for the emulator `emulator` names; nothing when closed.
+    virtual std::optional<std::uint32_t> chooseSerialNumber(QWidget* parent, const QString& emulator) = 0;
 };
 
 class WidgetPrompter final : public Prompter {
@@ -39,6 +47,9 @@ public:
                                                     const EmulatorState& state, bool generation2, int target) override;
     std::optional<ImageChoice> chooseImage(QWidget* parent, const EmulatorState& state, int target) override;
     std::optional<std::filesystem::path> chooseSaveFile(QWidget* parent, const QString& filter) override;
+    bool confirm(QWidget* parent, const QString& text) override;
+    std::optional<std::filesystem::path> chooseFirmware(QWidget* parent, bool generation2) override;
+    std::optional<std::uint32_t> chooseSerialNumber(QWidget* parent, const QString& emulator) override;
 };
 
 }  // namespace zel::gui
