@@ -573,6 +573,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 void MainWindow::setUpHelp() {
     firmware_ = new help::FirmwareFeature(
         help::FirmwareHost{control_, api_, log_, prompter_, [this] { return deviceUsable(); },
+                           [this] { return polling_.emulating(); },
                            [this](std::function<void()> job, std::function<void()> done) {
                                return startOperation(std::move(job), std::move(done));
                            },

@@ -76,8 +76,19 @@ void FirmwareFeature::logAndRefresh(const std::string& line) {
     host_.changed();
 }
 
+// The emulator takes no update while it serves the target.
+bool FirmwareFeature::updatable() {
+    if (updating_ || !host_.deviceUsable()) {
+        host_.changed();
+        return false;
+    }
+    if (!host_.emulating()) return true;
+    logAndRefresh("Error: the emulator is in emulation mode; Stop it before its firmware is updated.");
+    return false;
+}
+
 void FirmwareFeature::manualUpdate() {
-    if (updating_ || !host_.deviceUsable()) return host_.changed();
+    if (!updatable()) return;
     const bool generation2 = host_.control.identity().generation2;
     const auto source = host_.prompter.chooseFirmware(window_, generation2);
     if (!source) return;
@@ -88,7 +99,7 @@ void FirmwareFeature::manualUpdate() {
 }
 
 void FirmwareFeature::voltageUpdate(FirmwareVoltage voltage) {
-    if (updating_ || !host_.deviceUsable()) return host_.changed();
+    if (!updatable()) return;
     if (!host_.control.identity().voltageFirmware) {
         const QString warning = voltage == FirmwareVoltage::V1_8
                                     ? QStringLiteral("Warning : This firmware version doesn't support this feature")

@@ -34,6 +34,7 @@ struct FirmwareHost {
     LogSink& log;
     Prompter& prompter;
     std::function<bool()> deviceUsable;  // logs why not
+    std::function<bool()> emulating;     // as the frame last saw it (no device traffic)
     // Runs the job on the operation worker, then `done` on this thread; false when busy.
     std::function<bool(std::function<void()> job, std::function<void()> done)> startOperation;
     std::function<void()> changed;         // flush the log, refresh the controls
@@ -65,6 +66,7 @@ protected:
 
 private:
     QAction* makeAction(const QString& text, const char* name);
+    bool updatable();
     void confirmAndUpdate(const std::filesystem::path& source, const UpdateTexts& texts, const QString& question,
                           const char* stopped);
     void logAndRefresh(const std::string& line);
