@@ -209,6 +209,26 @@ private slots:
         QVERIFY(world.waitForLog("Error: the serial number ZL1048575 did not read back as written"));
     }
 
+    // A save that cannot open, write or close its file says so and never reports success.
+    void saveBufferReportsAFailedWriteAsAnError() {
+        GuiWorld world({"gen=2,serial=204711"});
+        const auto image = world.home.path() / "image.bin";
+        zel::test::writeBytes(image, std::string(0x10000, '\x5a'));
+        world.prompter.chip = "W25Q16JV.cfg";
+        world.prompter.image = image;
+        world.action("selectChipAction")->trigger();
+        world.action("loadFileAction")->trigger();
+        QVERIFY(world.waitIdle());
+        for (const std::filesystem::path& target : {world.home.path() / "missing" / "saved.bin", std::filesystem::path("/dev/full")}) {
+            const int from = world.rows();
+            world.prompter.saveAs = target;
+            world.action("saveBufferAction")->trigger();
+            QVERIFY(world.waitIdle());
+            QVERIFY(world.waitForLog(QString::fromStdString("Error: the buffer could not be saved to " + target.string()), from));
+            QVERIFY(!world.waitForLog("Save Buffer Complete!", from, 100));
+        }
+    }
+
     void plainItemsStandInOrderAndOpenWhatTheySay() {
         GuiWorld world({"gen=2,serial=204711"});
         QMenu* help = nullptr;
