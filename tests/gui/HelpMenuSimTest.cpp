@@ -3,6 +3,7 @@
 // an update cancelled or broken by an injected fault that leaves the old firmware booting; the
 // refused confirmation; the voltage firmware exchange with and without a release; the factory
 // serial-number page; and the plain items (about box, calculator, manual).
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
@@ -12,6 +13,7 @@
 #include "FirmwareFeature.h"
 #include "GuiWorld.h"
 #include "HelpFeature.h"
+#include "SerialNumberDialog.h"
 
 using zel::gui::test::GuiWorld;
 
@@ -207,6 +209,18 @@ private slots:
         world.prompter.serialNumber = 0xFFFFF;
         world.action("serialNumberAction")->trigger();
         QVERIFY(world.waitForLog("Error: the serial number ZL1048575 did not read back as written"));
+
+        // The page's Write follows the input rules.
+        zel::gui::help::SerialNumberDialog page(QStringLiteral("1: ZL204711"));
+        auto* input = page.findChild<QLineEdit*>(QStringLiteral("serialNumberInput"));
+        auto* write = page.findChild<QPushButton*>(QStringLiteral("serialNumberWrite"));
+        QVERIFY(!write->isEnabled());
+        input->setText(QStringLiteral("VK204711"));
+        QVERIFY(!write->isEnabled());
+        QVERIFY(page.findChild<QLabel*>(QStringLiteral("serialNumberVerdict"))->text().contains("VK numbers lie below 100000"));
+        input->setText(QStringLiteral(" zl204712"));
+        QVERIFY(write->isEnabled());
+        QCOMPARE(page.serialNumber(), std::optional<std::uint32_t>(204712));
     }
 
     // A save that cannot open, write or close its file says so and never reports success.
