@@ -119,6 +119,13 @@ public:
                                     bool generation2, int index) = 0;
 
     virtual int updateFirmware(const std::filesystem::path& file, int index) = 0;
+    // The API's file check (CliFileCheckSum): the size of the bytes the file loads to; nothing
+    // when it cannot be loaded.
+    virtual std::optional<std::uint32_t> loadableFileSize(const std::filesystem::path&) { return std::nullopt; }
+    // The device the API's current-device exports (the serial-number write) work on.
+    virtual int currentDevice() { return 0; }
+    // Writes the serial number of currentDevice(); true when it read back as written.
+    virtual bool writeSerialNumber(std::uint32_t) { return false; }
     virtual int writeRpmc(std::span<const std::uint8_t> table, int index) = 0;
 
     // The fixed pause after an FPGA image switch.

@@ -167,6 +167,17 @@ int ZelapiDevices::updateFirmware(const std::filesystem::path& file, int index) 
     return updated;
 }
 
+std::optional<std::uint32_t> ZelapiDevices::loadableFileSize(const std::filesystem::path& file) {
+    std::uint32_t checksum = 0;
+    std::uint32_t size = 0;
+    if (!CliFileCheckSum(widePath(file).c_str(), &checksum, &size)) return std::nullopt;
+    return size;
+}
+
+int ZelapiDevices::currentDevice() { return CliGetUSBDevIndex(); }
+
+bool ZelapiDevices::writeSerialNumber(std::uint32_t serial) { return CliWriteSerailNumber(serial); }
+
 int ZelapiDevices::writeRpmc(std::span<const std::uint8_t> table, int index) {
     std::vector<std::uint8_t> block(table.begin(), table.end());
     return CliWriteRPMC(block.data(), static_cast<int>(block.size()), index);

@@ -46,6 +46,9 @@ public:
                             int index) override;
 
     int updateFirmware(const std::filesystem::path& file, int index) override;
+    std::optional<std::uint32_t> loadableFileSize(const std::filesystem::path& file) override;
+    int currentDevice() override;
+    bool writeSerialNumber(std::uint32_t serial) override;
     int writeRpmc(std::span<const std::uint8_t> table, int index) override;
 
     void pause(std::chrono::milliseconds duration, int index) override;

@@ -27,6 +27,8 @@
 #include "SettingsSheet.h"
 #include "TraceFeature.h"
 #include "TracePanel.h"
+#include "FirmwareFeature.h"
+#include "HelpFeature.h"
 #include "dialogs/core/BufferLimits.h"
 #include "dialogs/core/ChipCatalogue.h"
 #include "fileio/ProgramFolder.h"
@@ -106,6 +108,7 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
     }
     setUpTerminal();
     setUpBufferEditor();
+    setUpHelp();
     resize(1000, 780);  // room for the operation log beside the trace and terminal panels
 }
 
@@ -166,10 +169,7 @@ void MainWindow::buildActions() {
     connect(a.exit, &QAction::triggered, this, &QWidget::close);
     a.toolbar = makeAction(QStringLiteral("&Toolbar"), "toolbarAction", {}, nullptr);
     a.statusBar = makeAction(QStringLiteral("&Status Bar"), "statusBarAction", {}, nullptr);
-    a.about = makeAction(QStringLiteral("&About Varnik..."), "aboutAction", {}, nullptr);
-    connect(a.about, &QAction::triggered, this, [this] {
-        prompter_.inform(this, QStringLiteral("Zelmor %1\nHost software of the ZelmorPro emulators.").arg(QStringLiteral(ZEL_VERSION)));
-    });
+    a.about = makeAction(QStringLiteral("&About Varnik..."), "aboutAction", {}, nullptr);  // shown by the Help feature
     for (QAction* toggle : {a.toolbar, a.statusBar}) {
         toggle->setCheckable(true);
         toggle->setChecked(true);
@@ -360,6 +360,8 @@ void MainWindow::updateControls() {
     deviceSelector_->setEnabled(!state.operationBusy && deviceSelector_->count() > 1);
     view_->showProgress(enables.cancel, progress_.percent());
     updateTraceControls(state);
+    if (firmware_) firmware_->updateEnables(state.devicePresent && !state.otherProgramHolds && !state.operationBusy &&
+                                            !state.traceOrTerminalRunning);
     if (terminal_)
         terminal_->allowStart(state.devicePresent && !state.otherProgramHolds && !state.operationBusy && !traceCapturing());
 }
@@ -580,6 +582,28 @@ void MainWindow::setUpBufferEditor() {
                                                       this);
     addAction(editor_->action());
     if (auto* bar = findChild<QToolBar*>(QStringLiteral("operationsToolbar"))) bar->insertAction(actions_.configure, editor_->action());
+    updateControls();
+}
+
+// The Help menu: firmware update, voltage firmware, serial number, calculator, manual, about. The
+// update runs on the operation worker, so the frame's controls and polling stay off meanwhile.
+void MainWindow::setUpHelp() {
+    firmware_ = new help::FirmwareFeature(
+        help::FirmwareHost{control_, api_, log_, prompter_, [this] { return deviceUsable(); },
+                           [this] { return polling_.emulating(); },
+                           [this](std::function<void()> job, std::function<void()> done) {
+                               return startOperation(std::move(job), std::move(done));
+                           },
+                           [this] {
+                               flushLog();
+                               updateControls();
+                           },
+                           [this] { devicesEnumerated(holder_.foundCount()); }, fileio::programFolder() / "firmware"},
+        this);
+    auto* help = new help::HelpFeature(help::HelpHost{prompter_, fileio::programFolder(), configFolder_}, this);
+    for (QAction* menu : menuBar()->actions())
+        if (menu->menu() && menu->menu()->actions().contains(actions_.about))
+            help->fillMenu(*menu->menu(), *firmware_, actions_.about);
     updateControls();
 }
 

@@ -47,6 +47,9 @@ class TraceFeature;
 namespace editor {
 class EditorFeature;
 }
+namespace help {
+class FirmwareFeature;
+}
 
 class TerminalPanel;
 
@@ -112,6 +115,7 @@ private:
 
     void setUpTerminal();
     void setUpBufferEditor();
+    void setUpHelp();
     bool terminalBusy() const;
     void buildActions();
     void buildMenus();
@@ -166,6 +170,7 @@ private:
 
     std::unique_ptr<trace::TraceFeature> trace_;  // after the log and control it uses
     std::unique_ptr<editor::EditorFeature> editor_;
+    help::FirmwareFeature* firmware_ = nullptr;    // a child of the window
     session::ProgressSubscription subscription_;
     OperationWorker worker_;  // after everything its jobs use: joined first
     std::unique_ptr<ShareEventWatcher> shareWatcher_;  // made in start(); stopped before the worker

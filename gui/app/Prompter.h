@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 
@@ -30,6 +31,13 @@ public:
     virtual std::optional<std::filesystem::path> chooseSaveFile(QWidget* parent, const QString& filter) = 0;
     // An existing file to open; nothing when cancelled.
     virtual std::optional<std::filesystem::path> chooseOpenFile(QWidget* parent, const QString& filter) = 0;
+    // An OK/Cancel question (warning icon); true for OK.
+    virtual bool confirm(QWidget* parent, const QString& text) = 0;
+    // A G2 firmware container (*.vkfw) or, for the first generation, a firmware folder; nothing
+    // when cancelled.
+    virtual std::optional<std::filesystem::path> chooseFirmware(QWidget* parent, bool generation2) = 0;
+    // The factory page: a serial number for the emulator `emulator` names; nothing when closed.
+    virtual std::optional<std::uint32_t> chooseSerialNumber(QWidget* parent, const QString& emulator) = 0;
 };
 
 class WidgetPrompter final : public Prompter {
@@ -42,6 +50,9 @@ public:
     std::optional<ImageChoice> chooseImage(QWidget* parent, const EmulatorState& state, int target) override;
     std::optional<std::filesystem::path> chooseSaveFile(QWidget* parent, const QString& filter) override;
     std::optional<std::filesystem::path> chooseOpenFile(QWidget* parent, const QString& filter) override;
+    bool confirm(QWidget* parent, const QString& text) override;
+    std::optional<std::filesystem::path> chooseFirmware(QWidget* parent, bool generation2) override;
+    std::optional<std::uint32_t> chooseSerialNumber(QWidget* parent, const QString& emulator) override;
 };
 
 }  // namespace zel::gui

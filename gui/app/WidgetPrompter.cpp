@@ -4,6 +4,7 @@
 #include <QMessageBox>
 
 #include "EmulatorState.h"
+#include "SerialNumberDialog.h"
 #include "dialogs/ChipSelectDialog.h"
 #include "dialogs/LoadFileDialog.h"
 #include "dialogs/core/BufferLimits.h"
@@ -64,6 +65,26 @@ std::optional<std::filesystem::path> WidgetPrompter::chooseOpenFile(QWidget* par
     const QString file = QFileDialog::getOpenFileName(parent, QString(), QString(), filter);
     if (file.isEmpty()) return std::nullopt;
     return std::filesystem::path(file.toStdString());
+}
+
+bool WidgetPrompter::confirm(QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Zelmor"), text, QMessageBox::Ok | QMessageBox::Cancel, parent);
+    return box.exec() == QMessageBox::Ok;
+}
+
+std::optional<std::filesystem::path> WidgetPrompter::chooseFirmware(QWidget* parent, bool generation2) {
+    const QString chosen = generation2
+        ? QFileDialog::getOpenFileName(parent, QStringLiteral("Firmware"), QString(),
+                                       QStringLiteral("ZelmorPro-G2 Firmware (*.vkfw)"))
+        : QFileDialog::getExistingDirectory(parent, QStringLiteral("Firmware Folder"));
+    if (chosen.isEmpty()) return std::nullopt;
+    return std::filesystem::path(chosen.toStdString());
+}
+
+std::optional<std::uint32_t> WidgetPrompter::chooseSerialNumber(QWidget* parent, const QString& emulator) {
+    help::SerialNumberDialog dialog(emulator, parent);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.serialNumber();
 }
 
 }  // namespace zel::gui

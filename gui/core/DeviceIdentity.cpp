@@ -13,8 +13,11 @@ std::string format(const char* pattern, int a, int b) {
     return text;
 }
 
+// From this FPGA minor version on, first-generation firmware comes in 1.8 V and 3.3 V variants.
+constexpr int kFirstVoltageFirmwareMinor = 68;
+
 std::string firstGenerationFirmware(int major, int minor, bool lowVoltage) {
-    if (minor < 68) return format(minor >= 10 ? "%d.%02d" : "%d.0%02d", major, minor);
+    if (minor < kFirstVoltageFirmwareMinor) return format(minor >= 10 ? "%d.%02d" : "%d.0%02d", major, minor);
     return format(lowVoltage ? "%d.0%02d (1.8V)" : "%d.0%02d (3.3V)", major, minor);
 }
 
@@ -52,6 +55,7 @@ DeviceIdentity describeDevice(const session::ProductInfo& info, std::uint32_t se
         identity.fourByteCapable = true;
     } else {
         identity.firmwareText = firstGenerationFirmware(majorByte & 0x7F, minor, identity.lowVoltageFirmware);
+        identity.voltageFirmware = minor >= kFirstVoltageFirmwareMinor;
         identity.fourByteCapable = hardwareMajor == 2 && hardwareMinor == 27 && minor >= 90;
     }
     return identity;

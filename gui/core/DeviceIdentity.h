@@ -15,6 +15,7 @@ struct DeviceIdentity {
     bool generation2 = false;
     bool fourByteCapable = false;
     bool lowVoltageFirmware = false;  // a 1.8 V FPGA image
+    bool voltageFirmware = false;     // first generation with 1.8 V and 3.3 V firmware variants
     std::string modelName;
     std::string firmwareText;
     std::string hardwareText;

@@ -21,6 +21,7 @@
 #include "OperationLogModel.h"
 #include "SettingsSheet.h"
 #include "TraceFeature.h"
+#include "FirmwareFeature.h"
 #include "TraceViewerDialog.h"
 #include "Prompter.h"
 #include "ZelapiDevices.h"
@@ -55,6 +56,14 @@ public:
     std::optional<std::filesystem::path> chooseOpenFile(QWidget*, const QString&) override { return openFile; }
 
     std::filesystem::path openFile;
+    bool confirm(QWidget*, const QString&) override { return true; }
+    std::optional<std::filesystem::path> chooseFirmware(QWidget*, bool) override {
+        if (firmware.empty()) return std::nullopt;
+        return firmware;
+    }
+    std::optional<std::uint32_t> chooseSerialNumber(QWidget*, const QString&) override { return std::nullopt; }
+
+    std::filesystem::path firmware;
 
 private:
     std::filesystem::path chip_;
@@ -130,14 +139,29 @@ bool waitIdle(MainWindow& window) {
     return true;
 }
 
+// A firmware update from the container the prompter names, caught while its pages go.
+bool firmwareUpdateShot(MainWindow& window, const std::filesystem::path& out) {
+    auto* firmware = window.findChild<help::FirmwareFeature*>();
+    if (!firmware) return false;
+    const int from = window.logModel().rowCount();
+    firmware->manualUpdate();
+    auto* progress = window.findChild<QProgressBar*>(QStringLiteral("operationProgress"));
+    while (window.operationBusy() && progress->value() < 30) QTest::qWait(5);
+    bool ok = save(window, out / "zelmor-firmware-update.png", 30);
+    ok &= waitFor(window, QStringLiteral("Firmware Update Complete!"), from);
+    waitIdle(window);
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
     QElapsedTimer sinceStart;
     sinceStart.start();
     QApplication app(argc, argv);
-    if (argc != 4 && argc != 7) {
-        std::fprintf(stderr, "usage: zelmor_screenshots OUTPUT-FOLDER CHIP.cfg IMAGE [ZELSIM SIM-FOLDER BOOT-SCRIPT]\n");
+    if (argc != 4 && argc != 7 && argc != 8) {
+        std::fprintf(stderr,
+                     "usage: zelmor_screenshots OUTPUT-FOLDER CHIP.cfg IMAGE [ZELSIM SIM-FOLDER BOOT-SCRIPT [FIRMWARE.vkfw]]\n");
         return 2;
     }
     const std::filesystem::path out = argv[1];
@@ -188,7 +212,12 @@ int main(int argc, char* argv[]) {
         ok &= save(load, out / "zelmor-load-file.png");
         load.close();
 
-        if (argc == 7) ok &= traceShots(window, settings, out, argv[4], argv[5], argv[6]);
+        if (argc >= 7) ok &= traceShots(window, settings, out, argv[4], argv[5], argv[6]);
+        if (argc == 8) {
+            prompter.firmware = argv[7];
+            window.stop();
+            ok &= firmwareUpdateShot(window, out);
+        }
     }
     return ok ? 0 : 1;
 }

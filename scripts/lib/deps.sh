@@ -10,6 +10,7 @@ ZEL_PACKAGES=(
     umockdev libumockdev-dev
     libzip-dev sigrok-cli
     qt6-base-dev xvfb xauth fonts-dejavu-core
+    pandoc
 )
 
 zel_missing_packages() {

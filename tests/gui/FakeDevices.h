@@ -76,7 +76,15 @@ public:
         verifiedBuffers.push_back(hostBuffer);
         return verify(0, 0, false, 0);
     }
-    int updateFirmware(const std::filesystem::path&, int) override { return 0; }
+    int firmwareResult = 0;
+    session::DeviceProblem lastProblem;
+    std::optional<std::uint32_t> fileSize;  // what the API's file check loads
+    int updateFirmware(const std::filesystem::path& file, int) override {
+        log_.note("updateFirmware " + file.string());
+        return firmwareResult;
+    }
+    session::DeviceProblem problem(int) override { return lastProblem; }
+    std::optional<std::uint32_t> loadableFileSize(const std::filesystem::path&) override { return fileSize; }
     int writeRpmc(std::span<const std::uint8_t>, int) override { return 0; }
     void pause(std::chrono::milliseconds, int) override {}
 

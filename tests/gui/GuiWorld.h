@@ -37,6 +37,10 @@ public:
     QStringList shown;
     QStringList asked;
     bool answer = true;  // to every question
+    bool confirmAnswer = true;              // to every OK/Cancel question
+    std::optional<std::filesystem::path> firmware;  // nothing: the dialog is cancelled
+    std::optional<std::uint32_t> serialNumber;
+    QStringList confirmed;
 
     void inform(QWidget*, const QString& text) override { shown << text; }
     void warn(QWidget*, const QString& text) override { shown << text; }
@@ -53,6 +57,12 @@ public:
     }
     std::optional<std::filesystem::path> chooseSaveFile(QWidget*, const QString&) override { return saveAs; }
     std::optional<std::filesystem::path> chooseOpenFile(QWidget*, const QString&) override { return openFile; }
+    bool confirm(QWidget*, const QString& text) override {
+        confirmed << text;
+        return confirmAnswer;
+    }
+    std::optional<std::filesystem::path> chooseFirmware(QWidget*, bool) override { return firmware; }
+    std::optional<std::uint32_t> chooseSerialNumber(QWidget*, const QString&) override { return serialNumber; }
 };
 
 struct GuiWorld {
