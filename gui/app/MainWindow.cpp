@@ -16,6 +16,7 @@
 #include <chrono>
 
 #include "DeviceChoice.h"
+#include "DeviceSettingsFeature.h"
 #include "EnableRules.h"
 #include "LogFile.h"
 #include "MainView.h"
@@ -104,7 +105,8 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
         }
     }
     setUpTerminal();
-    resize(1000, 780);  // room for the operation log beside the trace and terminal panels
+    resize(1000, 780);
+    setUpPins();  // room for the operation log beside the trace and terminal panels
 }
 
 // The hyper-terminal panel: its log lines go to the operation log, it counts as busy while it
@@ -564,6 +566,16 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         worker_.join();
     }
     event->accept();
+}
+
+// The pin, RPMC and address-mode pages; a confirmed sheet applies them and the view shows the pins.
+void MainWindow::setUpPins() {
+    auto* pins = new pins::DeviceSettingsFeature({control_, log_, settings_, prompter_, [this] {
+                                                      deviceStateChanged();
+                                                      flushLog();
+                                                  }},
+                                                 this);
+    addSettingsPage([pins](SettingsSheet& sheet) { pins->addPages(sheet); });
 }
 
 }  // namespace zel::gui

@@ -107,6 +107,7 @@ private:
     void devicesEnumerated(int opened) override;
 
     void setUpTerminal();
+    void setUpPins();
     bool terminalBusy() const;
     void buildActions();
     void buildMenus();

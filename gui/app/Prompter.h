@@ -28,6 +28,8 @@ public:
     // An image file for the target; nothing when cancelled.
     virtual std::optional<ImageChoice> chooseImage(QWidget* parent, const EmulatorState& state, int target) = 0;
     virtual std::optional<std::filesystem::path> chooseSaveFile(QWidget* parent, const QString& filter) = 0;
+    // An existing file to open; nothing when cancelled.
+    virtual std::optional<std::filesystem::path> chooseOpenFile(QWidget* parent, const QString& filter) = 0;
 };
 
 class WidgetPrompter final : public Prompter {
@@ -39,6 +41,7 @@ public:
                                                     const EmulatorState& state, bool generation2, int target) override;
     std::optional<ImageChoice> chooseImage(QWidget* parent, const EmulatorState& state, int target) override;
     std::optional<std::filesystem::path> chooseSaveFile(QWidget* parent, const QString& filter) override;
+    std::optional<std::filesystem::path> chooseOpenFile(QWidget* parent, const QString& filter) override;
 };
 
 }  // namespace zel::gui

@@ -60,4 +60,10 @@ std::optional<std::filesystem::path> WidgetPrompter::chooseSaveFile(QWidget* par
     return std::filesystem::path(file.toStdString());
 }
 
+std::optional<std::filesystem::path> WidgetPrompter::chooseOpenFile(QWidget* parent, const QString& filter) {
+    const QString file = QFileDialog::getOpenFileName(parent, QString(), QString(), filter);
+    if (file.isEmpty()) return std::nullopt;
+    return std::filesystem::path(file.toStdString());
+}
+
 }  // namespace zel::gui

@@ -48,6 +48,7 @@ public:
         return choice;
     }
     std::optional<std::filesystem::path> chooseSaveFile(QWidget*, const QString&) override { return std::nullopt; }
+    std::optional<std::filesystem::path> chooseOpenFile(QWidget*, const QString&) override { return std::nullopt; }
 
 private:
     std::filesystem::path chip_;

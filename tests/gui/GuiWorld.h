@@ -32,6 +32,7 @@ public:
     std::filesystem::path chip;
     std::filesystem::path image;
     std::filesystem::path saveAs;
+    std::filesystem::path openFile;
     std::uint8_t fillValue = kDefaultFillValue;
     QStringList shown;
     QStringList asked;
@@ -51,6 +52,7 @@ public:
         return ImageChoice{image, false, std::nullopt, fillValue};
     }
     std::optional<std::filesystem::path> chooseSaveFile(QWidget*, const QString&) override { return saveAs; }
+    std::optional<std::filesystem::path> chooseOpenFile(QWidget*, const QString&) override { return openFile; }
 };
 
 struct GuiWorld {
