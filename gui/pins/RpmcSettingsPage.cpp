@@ -65,8 +65,12 @@ RpmcSettingsPage::CounterRow RpmcSettingsPage::makeRow(std::size_t counter) {
                    hexEdit(int(rpmc::kKeyDigits), QStringLiteral("rpmcKey") + number, this),
                    hexEdit(int(rpmc::kCountValueDigits), QStringLiteral("rpmcCount") + number, this)};
     row.initialized->setObjectName(QStringLiteral("rpmcInitialized") + number);
-    row.count->setMaximumWidth(row.count->fontMetrics().horizontalAdvance(QStringLiteral("0000000000")) + 12);
-    row.key->setMinimumWidth(row.key->fontMetrics().horizontalAdvance(QString(int(rpmc::kKeyDigits), QLatin1Char('0'))) + 12);
+    // Every digit in view: the edits are as wide as their longest text.
+    const auto digitsWidth = [](QLineEdit* edit, std::size_t digits) {
+        return edit->fontMetrics().horizontalAdvance(QString(int(digits), QLatin1Char('0'))) + 16;
+    };
+    row.count->setFixedWidth(digitsWidth(row.count, rpmc::kCountValueDigits));
+    row.key->setMinimumWidth(digitsWidth(row.key, rpmc::kKeyDigits));
     connect(row.initialized, &QCheckBox::toggled, this, [this, counter](bool on) { setInitialized(counter, on); });
     for (QLineEdit* edit : {row.key, row.count})
         connect(edit, &QLineEdit::editingFinished, this, [this, counter, edit] { warnIfShort(counter, edit); });

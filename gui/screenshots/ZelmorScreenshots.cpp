@@ -3,6 +3,7 @@
 // image file; every window is shown as a user sees it and grabbed once it has settled.
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -12,6 +13,7 @@
 #include <string>
 
 #include "ApiSession.h"
+#include "DeviceSettingsFeature.h"
 #include "GuiSettings.h"
 #include "MainWindow.h"
 #include "OperationLogModel.h"
@@ -105,6 +107,38 @@ bool traceShots(MainWindow& window, GuiSettings& settings, const std::filesystem
     return ok;
 }
 
+// The "Configure Setting" sheet as the frame builds it for a G2 emulator, opened at `title`.
+bool settingsPageShot(MainWindow& window, const QString& title, const std::filesystem::path& file) {
+    auto* pins = window.findChild<pins::DeviceSettingsFeature*>(QStringLiteral("deviceSettingsFeature"));
+    if (!pins) return false;
+    SettingsSheet sheet(&window);
+    sheet.addPage(SettingsPageSlot::Trace, QStringLiteral("SPI Trace Setting"), window.trace().createSettingsPage(sheet));
+    pins->addPages(sheet);
+    auto* list = sheet.findChild<QListWidget*>(QStringLiteral("settingsPageList"));
+    const auto found = list->findItems(title, Qt::MatchExactly);
+    if (found.isEmpty()) return false;
+    list->setCurrentItem(found.front());
+    sheet.show();
+    const bool ok = save(sheet, file);
+    sheet.close();
+    return ok;
+}
+
+// The pin page, then the RPMC page with two counters set up as a user would.
+bool deviceSettingsShots(MainWindow& window, GuiSettings& settings, const std::filesystem::path& out) {
+    bool ok = settingsPageShot(window, QStringLiteral("Pin Settings"), out / "zelmor-pin-settings.png");
+    zel::settings::SettingsUpdate rpmc;
+    rpmc.set("EnableRPMC", L"1");
+    rpmc.set("RPMCCounter1Init", L"1");
+    rpmc.set("RPMCKey1", L"00112233445566778899AABBCCDDEEFF00112233445566778899AABBCCDDEEFF");
+    rpmc.set("RPMCCounterValue1", L"00000010");
+    rpmc.set("RPMCCounter3Init", L"1");
+    rpmc.set("RPMCCounterValue3", L"000000FF");
+    settings.write(rpmc);
+    ok &= settingsPageShot(window, QStringLiteral("RPMC Setting"), out / "zelmor-rpmc-settings.png");
+    return ok;
+}
+
 bool waitIdle(MainWindow& window) {
     while (window.operationBusy()) QTest::qWait(10);
     return true;
@@ -168,6 +202,7 @@ int main(int argc, char* argv[]) {
         load.close();
 
         if (argc == 7) ok &= traceShots(window, settings, out, argv[4], argv[5], argv[6]);
+        ok &= deviceSettingsShots(window, settings, out);
     }
     return ok ? 0 : 1;
 }
