@@ -47,6 +47,9 @@ inline constexpr std::uint8_t kFirstFpgaMinorWithVoltage = 68;
 inline constexpr std::uint8_t kFirstFpgaMinorWith4ByteEntry = 91;
 // Where the 1.8 V image of a G2 device starts in its on-board flash (the image switch argument).
 inline constexpr std::uint32_t kG2Image18VLocation = 0x78000;
+// MCU firmware 2.26 (0x021A) is the first that takes the RPMC table.
+inline constexpr std::uint32_t kLastMcuWithoutRpmc = 0x0219;
+inline constexpr bool supportsRpmc(FirmwareWord word) { return word.mcuVersion() > kLastMcuWithoutRpmc; }
 
 // ---- FPGA registers -------------------------------------------------------------------------
 namespace reg {

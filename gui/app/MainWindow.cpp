@@ -17,6 +17,7 @@
 
 #include "DeviceChoice.h"
 #include "EditorFeature.h"
+#include "DeviceSettingsFeature.h"
 #include "EnableRules.h"
 #include "LogFile.h"
 #include "MainView.h"
@@ -109,6 +110,7 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
     setUpTerminal();
     setUpBufferEditor();
     setUpHelp();
+    setUpPins();
     resize(1000, 780);  // room for the operation log beside the trace and terminal panels
 }
 
@@ -605,6 +607,16 @@ void MainWindow::setUpHelp() {
         if (menu->menu() && menu->menu()->actions().contains(actions_.about))
             help->fillMenu(*menu->menu(), *firmware_, actions_.about);
     updateControls();
+}
+
+// The pin, RPMC and address-mode pages; a confirmed sheet applies them and the view shows the pins.
+void MainWindow::setUpPins() {
+    auto* pins = new pins::DeviceSettingsFeature({control_, log_, settings_, prompter_, [this] {
+                                                      deviceStateChanged();
+                                                      flushLog();
+                                                  }},
+                                                 this);
+    addSettingsPage([pins](SettingsSheet& sheet) { pins->addPages(sheet); });
 }
 
 }  // namespace zel::gui

@@ -116,6 +116,7 @@ private:
     void setUpTerminal();
     void setUpBufferEditor();
     void setUpHelp();
+    void setUpPins();
     bool terminalBusy() const;
     void buildActions();
     void buildMenus();

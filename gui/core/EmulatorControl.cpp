@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "device/DeviceFacts.h"
 #include "text/TextCodec.h"
 #include "vm_mgr.h"
 
@@ -67,7 +68,7 @@ const DeviceIdentity& EmulatorControl::refreshStatus() {
 void EmulatorControl::applyPinSettings() {
     const PinSettings& pins = state().pins;
     api_.setHoldPin(pins.hold, device_);
-    api_.setMisoDriven(pins.miso);
+    api_.setMisoDriven(misoDrivenValue(pins));
     holder_.setRstPin(pins.resetPin, device_);
     holder_.setHtPort(true);
     if (identity_.generation2) api_.setChipSelect(pins.chipSelect, device_);
@@ -114,6 +115,7 @@ bool EmulatorControl::chooseChip(int target, const std::filesystem::path& cfgFil
         log_.log(format("Error: the emulator did not take the configuration of %s", text::wideToUtf8(info.chipType).c_str()));
         return false;
     }
+    if (manualSupply_) holder_.setSupply(*manualSupply_, device_);
     ChipChoice chip{cfgFile, text::wideToUtf8(info.manufacturer), text::wideToUtf8(info.chipType), info.size,
                     info.voltage, info.no4ByteMode};
     log_.log(perFlash(target == 1, target, format("Chip: %s %s (0x%x bytes, %u mV) is set", chip.manufacturer.c_str(),
@@ -197,6 +199,7 @@ RunResult EmulatorControl::run() {
     }
     if (api_.isEmulating(device_)) {
         log_.log("Emulator is in Emulation mode now.");
+        writeRpmcAtRun();
         return RunResult::AlreadyRunning;
     }
     if (!api_.startEmulation(device_)) {
@@ -204,7 +207,35 @@ RunResult EmulatorControl::run() {
         return RunResult::NoDevice;
     }
     log_.log("Start Emulator. \nEmulator is in Emulation mode.\nReady to boot your system now.");
+    writeRpmcAtRun();
     return RunResult::Started;
+}
+
+// Firmware before MCU 2.26 does not know the table; a failed write is said, not hidden.
+void EmulatorControl::writeRpmcAtRun() {
+    if (!rpmcAtRun_) return;
+    const session::ProductInfo info = api_.productInfo(device_);
+    if (info.answered && !device::supportsRpmc(info.word())) {
+        log_.log("Warning: This version firmware does NOT support RPMC!!");
+        log_.log("Please contact Varnik for further support!!");
+        return;
+    }
+    if (api_.writeRpmc(*rpmcAtRun_, device_) != 1) log_.log("Error: the RPMC settings could not be written to the emulator");
+}
+
+void EmulatorControl::applyPinChoices() {
+    const PinSettings& pins = state().pins;
+    api_.setHoldPin(pins.hold, device_);
+    api_.setMisoDriven(misoDrivenValue(pins));
+    // The reset pin is set here too: the page shows it applied, not only after the next refresh.
+    holder_.setRstPin(pins.resetPin, device_);
+    holder_.setHtPort(true);
+    if (identity_.generation2) api_.setChipSelect(pins.chipSelect, device_);
+}
+
+void EmulatorControl::setFourByteMode(bool fourByte) {
+    state().pins.fourByteMode = fourByte;
+    api_.setAddressLength(!fourByte, device_);
 }
 
 void EmulatorControl::stop() {

@@ -25,6 +25,7 @@
 #include "LogQueue.h"
 #include "OperationProgress.h"
 #include "dialogs/core/ImageLoadJob.h"
+#include "rpmc/RpmcTable.h"
 
 namespace zel::gui {
 
@@ -75,7 +76,18 @@ public:
     // The last read-back's bytes, valid until the next device operation.
     std::span<const std::uint8_t> readBytes() const { return readBytes_; }
 
+    // A supply (millivolts) set after every chip configuration, in place of the chip's own;
+    // nothing: the chip's.
+    void setManualSupply(std::optional<std::uint32_t> millivolts) { manualSupply_ = millivolts; }
+    // The RPMC table written after each Run; nothing: none is written.
+    void setRpmcAtRun(std::optional<rpmc::RpmcTable> table) { rpmcAtRun_ = table; }
+    // Hold pin, MISO drive, reset pin, the terminal port and (G2) chip select from the pin settings.
+    void applyPinChoices();
+    // Stores the address mode and sets it on the emulator.
+    void setFourByteMode(bool fourByte);
+
 private:
+    void writeRpmcAtRun();
     void applyPinSettings();
     void logVccCheck();
     // Where the target's image goes: the start address or, up to an address, that address less
@@ -98,6 +110,8 @@ private:
     DeviceIdentity identity_;
     std::map<std::uint32_t, std::array<std::optional<LoadedImage>, 2>> images_;  // by serial, per target
     std::span<const std::uint8_t> readBytes_;
+    std::optional<std::uint32_t> manualSupply_;
+    std::optional<rpmc::RpmcTable> rpmcAtRun_;
 };
 
 }  // namespace zel::gui

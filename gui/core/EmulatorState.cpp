@@ -13,6 +13,8 @@ const char* holdPinText(std::uint8_t hold) {
     }
 }
 
+std::uint8_t misoDrivenValue(const PinSettings& pins) { return pins.misoByExternalBuffer ? 0x04 : 0x00; }
+
 void EmulatorState::remember(const std::filesystem::path& image) {
     std::erase(history, image);
     history.insert(history.begin(), image);

@@ -44,10 +44,14 @@ const char* holdPinText(std::uint8_t hold);
 struct PinSettings {
     std::uint8_t hold = kHoldFloating;
     bool resetPin = false;
-    std::uint8_t miso = 0;
+    bool misoByExternalBuffer = false;  // else the FPGA drives MISO
     bool fourByteMode = false;
     bool chipSelect = false;  // G2 only
 };
+
+// What CliSetMISODriven takes for the choice: the register's MISO bit (4) or 0. The stored
+// setting is a 0/1 flag; passed unchanged it would land on the hold-pin bits.
+std::uint8_t misoDrivenValue(const PinSettings& pins);
 
 struct DownloadOptions {
     bool fill = false;  // fill the memory the image does not cover (else keep it)

@@ -21,6 +21,9 @@ public:
     virtual std::uint32_t lastCommand(int index) = 0;  // CliGetSPILastCommandOf
     virtual void setHtPort(bool fromUsb) = 0;
     virtual void setRstPin(bool on, int index) = 0;
+    // CliSetVccTo33V, CliSetVccTo25V or CliSetVccTo18V for 3300, 2500 or 1800 mV. Only a manual
+    // supply calls it, so stand-ins that never set one need not answer it.
+    virtual void setSupply(std::uint32_t /*millivolts*/, int /*index*/) {}
 };
 
 }  // namespace zel::gui

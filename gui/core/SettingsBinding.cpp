@@ -36,7 +36,8 @@ StoredChoices readStoredChoices(const GuiSettings& settings, EmulatorState& stat
 
     state.pins.hold = static_cast<std::uint8_t>(settings::parseHex(settings.get(keys::kHoldPinSetting)).value_or(kHoldFloating) & 3);
     state.pins.resetPin = settings.getBool(keys::kEnableResetPin);
-    state.pins.miso = static_cast<std::uint8_t>(settings::parseHex(settings.get(keys::kMisoDrivenSetting)).value_or(0));
+    state.pins.misoByExternalBuffer = settings::parseHex(settings.get(keys::kMisoDrivenSetting)).value_or(0) != 0;
+    if (auto mode = settings::parseHex(settings.get(kChipSelectModeKey))) state.pins.chipSelect = *mode == 0;
     state.download.truncate = settings.getBool(keys::kTruncateFile);
     state.download.fill = settings.getBool(keys::kRequireFillValue);
     state.download.fillByte = static_cast<std::uint8_t>(settings::parseHex(settings.get(keys::kFillBufferValue)).value_or(0xFF));

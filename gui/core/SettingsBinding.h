@@ -12,6 +12,8 @@ namespace zel::gui {
 
 // The serial number of the emulator the user chose among several ("SelectedEmulatorSerial").
 inline constexpr std::string_view kSelectedSerialKey = "SelectedEmulatorSerial";
+// The chip-select mode of a G2 emulator: the register value, 0 or 1 ("ChipSelectMode").
+inline constexpr std::string_view kChipSelectModeKey = "ChipSelectMode";
 
 struct StoredChoices {
     std::string chipType[2];  // empty: none chosen

@@ -19,4 +19,10 @@ std::uint32_t ZelapiHolder::lastCommand(int index) {
 void ZelapiHolder::setHtPort(bool fromUsb) { CliSetHTPort(fromUsb); }
 void ZelapiHolder::setRstPin(bool on, int index) { CliSetRSTPin(on, index); }
 
+void ZelapiHolder::setSupply(std::uint32_t millivolts, int index) {
+    if (millivolts == 1800) CliSetVccTo18V(index);
+    else if (millivolts == 2500) CliSetVccTo25V(index);
+    else CliSetVccTo33V(index);
+}
+
 }  // namespace zel::gui

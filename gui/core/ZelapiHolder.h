@@ -15,6 +15,7 @@ public:
     std::uint32_t lastCommand(int index) override;
     void setHtPort(bool fromUsb) override;
     void setRstPin(bool on, int index) override;
+    void setSupply(std::uint32_t millivolts, int index) override;
 };
 
 }  // namespace zel::gui

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QElapsedTimer>
+#include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -16,6 +17,7 @@
 #include "BufferEditorDialog.h"
 #include "EditorFeature.h"
 #include "HexGridView.h"
+#include "DeviceSettingsFeature.h"
 #include "GuiSettings.h"
 #include "MainWindow.h"
 #include "OperationLogModel.h"
@@ -134,6 +136,38 @@ bool editorShot(MainWindow& window, const std::filesystem::path& out) {
     return ok;
 }
 
+// The "Configure Setting" sheet as the frame builds it for a G2 emulator, opened at `title`.
+bool settingsPageShot(MainWindow& window, const QString& title, const std::filesystem::path& file) {
+    auto* pins = window.findChild<pins::DeviceSettingsFeature*>(QStringLiteral("deviceSettingsFeature"));
+    if (!pins) return false;
+    SettingsSheet sheet(&window);
+    sheet.addPage(SettingsPageSlot::Trace, QStringLiteral("SPI Trace Setting"), window.trace().createSettingsPage(sheet));
+    pins->addPages(sheet);
+    auto* list = sheet.findChild<QListWidget*>(QStringLiteral("settingsPageList"));
+    const auto found = list->findItems(title, Qt::MatchExactly);
+    if (found.isEmpty()) return false;
+    list->setCurrentItem(found.front());
+    sheet.show();
+    const bool ok = save(sheet, file);
+    sheet.close();
+    return ok;
+}
+
+// The pin page, then the RPMC page with two counters set up as a user would.
+bool deviceSettingsShots(MainWindow& window, GuiSettings& settings, const std::filesystem::path& out) {
+    bool ok = settingsPageShot(window, QStringLiteral("Pin Settings"), out / "zelmor-pin-settings.png");
+    zel::settings::SettingsUpdate rpmc;
+    rpmc.set("EnableRPMC", L"1");
+    rpmc.set("RPMCCounter1Init", L"1");
+    rpmc.set("RPMCKey1", L"00112233445566778899AABBCCDDEEFF00112233445566778899AABBCCDDEEFF");
+    rpmc.set("RPMCCounterValue1", L"00000010");
+    rpmc.set("RPMCCounter3Init", L"1");
+    rpmc.set("RPMCCounterValue3", L"000000FF");
+    settings.write(rpmc);
+    ok &= settingsPageShot(window, QStringLiteral("RPMC Setting"), out / "zelmor-rpmc-settings.png");
+    return ok;
+}
+
 bool waitIdle(MainWindow& window) {
     while (window.operationBusy()) QTest::qWait(10);
     return true;
@@ -213,6 +247,7 @@ int main(int argc, char* argv[]) {
         load.close();
 
         if (argc >= 7) ok &= traceShots(window, settings, out, argv[4], argv[5], argv[6]);
+        ok &= deviceSettingsShots(window, settings, out);
         if (argc == 8) {
             prompter.firmware = argv[7];
             window.stop();

@@ -44,8 +44,8 @@ public:
     bool startEmulation(int) override { log_.note("start"); emulating = true; return true; }
     bool stopEmulation(int) override { log_.note("stop"); emulating = false; return true; }
     void setHoldPin(std::uint8_t mode, int) override { log_.note("hold " + std::to_string(mode)); }
-    void setMisoDriven(std::uint8_t) override { log_.note("miso"); }
-    void setChipSelect(bool, int) override { log_.note("cs"); }
+    void setMisoDriven(std::uint8_t value) override { log_.note("miso " + std::to_string(value)); }
+    void setChipSelect(bool flag, int) override { log_.note(flag ? "cs 1" : "cs 0"); }
     session::ChipInfo configFileInfo(const std::filesystem::path&) override { return chip; }
     bool setChipType(const std::filesystem::path&, bool target2, int) override {
         log_.note(target2 ? "chip 2" : "chip 1");
@@ -85,7 +85,13 @@ public:
     }
     session::DeviceProblem problem(int) override { return lastProblem; }
     std::optional<std::uint32_t> loadableFileSize(const std::filesystem::path&) override { return fileSize; }
-    int writeRpmc(std::span<const std::uint8_t>, int) override { return 0; }
+    int rpmcResult = 1;
+    std::vector<std::vector<std::uint8_t>> rpmcTables;
+    int writeRpmc(std::span<const std::uint8_t> table, int) override {
+        log_.note("rpmc");
+        rpmcTables.emplace_back(table.begin(), table.end());
+        return rpmcResult;
+    }
     void pause(std::chrono::milliseconds, int) override {}
 
 private:
@@ -115,7 +121,8 @@ public:
         return lastCommandValue;
     }
     void setHtPort(bool) override { log_.note("htPort"); }
-    void setRstPin(bool, int) override { log_.note("rstPin"); }
+    void setRstPin(bool on, int) override { log_.note(on ? "rstPin 1" : "rstPin 0"); }
+    void setSupply(std::uint32_t millivolts, int) override { log_.note("supply " + std::to_string(millivolts)); }
 
 private:
     CallLog& log_;

@@ -480,7 +480,7 @@ private slots:
         GuiWorld world({"gen=2"});
         int checks = 0;
         world.window->addSettingsPage([&checks](zel::gui::SettingsSheet& sheet) {
-            for (auto [slot, title] : {std::pair{SettingsPageSlot::Pins, "Pin Settings"},
+            for (auto [slot, title] : {std::pair{SettingsPageSlot::Vcc, "Vcc Setting"},
                                        std::pair{SettingsPageSlot::Batch, "Batch"}}) {
                 auto* page = new QWidget;
                 page->setObjectName(QString::fromLatin1(title));
@@ -499,7 +499,7 @@ private slots:
         });
         const int from = world.rows();
         world.action("configureAction")->trigger();
-        QCOMPARE(titles, (QStringList{"Batch", "SPI Trace Setting", "Pin Settings"}));
+        QCOMPARE(titles, (QStringList{"Batch", "SPI Trace Setting", "Pin Settings", "Miscellaneous Settings", "Vcc Setting"}));
         QCOMPARE(checks, 2);
         QVERIFY(world.waitForLog("Emulator is in 3-byte mode! ", from, 3000));
     }

@@ -6,6 +6,7 @@
 #include "StepRules.h"
 #include "WorkerPool.h"
 #include "commands/Commands.h"
+#include "device/DeviceFacts.h"
 #include "fileio/FileErrors.h"
 #include "rpmc/RpmcFile.h"
 #include "rpmc/RpmcTable.h"
@@ -14,12 +15,9 @@
 namespace zel::cmd {
 namespace {
 
-// MCU firmware 2.26 (0x021A) is the first that takes the table.
-constexpr std::uint32_t kLastMcuWithoutRpmc = 0x0219;
-
 bool firmwareSupportsRpmc(CommandContext& context, int index) {
     const auto info = context.api().productInfo(index);
-    if ((info.firmware >> 16) > kLastMcuWithoutRpmc) return true;
+    if (device::supportsRpmc(info.word())) return true;
     context.console().line("");
     context.console().out(format("\nDevice %d : ", deviceNumber(index)));
     context.console().line("Warning: This version firmware does NOT support RPMC!!");
