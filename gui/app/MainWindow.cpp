@@ -15,6 +15,7 @@
 
 #include <chrono>
 
+#include "BatchFeature.h"
 #include "DeviceChoice.h"
 #include "EnableRules.h"
 #include "LogFile.h"
@@ -105,6 +106,7 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
     }
     setUpTerminal();
     resize(1000, 780);  // room for the operation log beside the trace and terminal panels
+    setUpBatch();
 }
 
 // The hyper-terminal panel: its log lines go to the operation log, it counts as busy while it
@@ -356,6 +358,7 @@ void MainWindow::updateControls() {
     deviceSelector_->setEnabled(!state.operationBusy && deviceSelector_->count() > 1);
     view_->showProgress(enables.cancel, progress_.percent());
     updateTraceControls(state);
+    if (batch_) batch_->updateEnables(enables.batch);
     if (terminal_)
         terminal_->allowStart(state.devicePresent && !state.otherProgramHolds && !state.operationBusy && !traceCapturing());
 }
@@ -564,6 +567,29 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         worker_.join();
     }
     event->accept();
+}
+
+// The batch: its command beside Configure in the toolbar (and Ctrl+B with the toolbar hidden), its
+// page first in the settings sheet; each emulator's steps run as one operation of the worker.
+void MainWindow::setUpBatch() {
+    batch_ = std::make_unique<batch::BatchFeature>(
+        batch::BatchHost{control_, api_, log_, settings_, prompter_, progress_, [this] { return holder_.foundCount(); },
+                         [this] { return deviceUsable(); },
+                         [this](std::function<void()> job, std::function<void()> done) {
+                             return startOperation(std::move(job), std::move(done));
+                         },
+                         [this](bool emulating) {
+                             polling_.setEmulating(emulating);
+                             flushLog();
+                             deviceStateChanged();
+                         }},
+        this);
+    if (auto* bar = findChild<QToolBar*>(QStringLiteral("operationsToolbar"))) bar->insertAction(actions_.configure, batch_->action());
+    addAction(batch_->action());
+    addSettingsPage([this](SettingsSheet& sheet) {
+        sheet.addPage(SettingsPageSlot::Batch, QStringLiteral("Batch Operation"), batch_->createSettingsPage(sheet));
+    });
+    updateControls();
 }
 
 }  // namespace zel::gui

@@ -44,6 +44,9 @@ namespace zel::gui {
 namespace trace {
 class TraceFeature;
 }
+namespace batch {
+class BatchFeature;
+}
 
 class TerminalPanel;
 
@@ -107,6 +110,7 @@ private:
     void devicesEnumerated(int opened) override;
 
     void setUpTerminal();
+    void setUpBatch();
     bool terminalBusy() const;
     void buildActions();
     void buildMenus();
@@ -160,6 +164,7 @@ private:
     } actions_{};
 
     std::unique_ptr<trace::TraceFeature> trace_;  // after the log and control it uses
+    std::unique_ptr<batch::BatchFeature> batch_;  // its jobs run on the worker below
     session::ProgressSubscription subscription_;
     OperationWorker worker_;  // after everything its jobs use: joined first
     std::unique_ptr<ShareEventWatcher> shareWatcher_;  // made in start(); stopped before the worker

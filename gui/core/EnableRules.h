@@ -24,6 +24,7 @@ struct CommandEnables {
     bool stop = false;
     bool readBack = false;
     bool configure = false;
+    bool batch = false;  // a batch may stop a running emulator itself
     bool saveLog = false;
     bool cancel = false;  // the running operation
 
