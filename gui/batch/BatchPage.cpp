@@ -28,6 +28,12 @@ QLineEdit* hexEdit(const char* name, const std::string& text, int length, QWidge
     return edit;
 }
 
+// Tall enough for `rows` lines without a scroll bar.
+void fitRows(QListWidget* list, int rows) {
+    const int row = list->fontMetrics().height() + 2;
+    list->setFixedHeight(rows * row + 2 * list->frameWidth() + 4);
+}
+
 QRadioButton* radio(const char* name, const char* text, QWidget* parent) {
     auto* button = new QRadioButton(QString::fromLatin1(text), parent);
     button->setObjectName(QString::fromLatin1(name));
@@ -42,7 +48,7 @@ BatchPage::BatchPage(BatchPageSetup setup, QWidget* parent)
     : QWidget(parent), setup_(std::move(setup)), operations_(setup_.options.operations) {
     setObjectName(QStringLiteral("batchPage"));
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(buildOperations(), 1);
+    layout->addWidget(buildOperations());
     auto* row = new QHBoxLayout;
     row->addWidget(buildAddress());
     row->addWidget(buildFill());
@@ -53,6 +59,7 @@ BatchPage::BatchPage(BatchPageSetup setup, QWidget* parent)
     splitFile_->setVisible(!setup_.generation2);
     layout->addWidget(splitFile_);
     layout->addWidget(buildEmulators());
+    layout->addStretch(1);
     showChosen();
     enableEdits();
 }
@@ -65,6 +72,8 @@ QWidget* BatchPage::buildOperations() {
     available_->setCurrentRow(0);
     chosen_ = new QListWidget(box);
     chosen_->setObjectName(QStringLiteral("chosenOperationList"));
+    fitRows(available_, kOperationCount);
+    fitRows(chosen_, kOperationCount);
     auto* add = new QPushButton(QStringLiteral("Add=>"), box);
     add->setObjectName(QStringLiteral("addOperationButton"));
     auto* remove = new QPushButton(QStringLiteral("<=Remove"), box);
@@ -134,7 +143,7 @@ QWidget* BatchPage::buildEmulators() {
     for (const std::uint32_t serial : chosen)
         if (std::ranges::none_of(setup_.attached, [serial](const BatchEmulator& e) { return e.serial == serial; }))
             addItem(QString::fromStdString(serialText(serial) + " (not attached)"), serial, true);
-    emulators_->setMaximumHeight(70);
+    fitRows(emulators_, std::clamp(emulators_->count(), 2, 4));
     auto* inner = new QVBoxLayout(box);
     inner->addWidget(emulators_);
     return box;

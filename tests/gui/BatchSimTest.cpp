@@ -126,7 +126,9 @@ private slots:
         QCOMPARE(world.settings->get("BatchEmulators"), std::wstring(L"31fa7,2a"));
 
         const int from = world.rows();
-        batch->trigger();
+        world.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(world.window.get()));
+        QTest::keySequence(world.window.get(), QKeySequence(Qt::CTRL | Qt::Key_B));
         QVERIFY(world.window->operationBusy());
         QVERIFY(!batch->isEnabled());
         QVERIFY(world.waitForLog("Batch Operation Complete", from, 30000));
