@@ -197,6 +197,32 @@ private slots:
         QVERIFY(!world.waitForLog("Downloading", from, 10));
         QVERIFY(emulating(world, 0));
     }
+
+    // Cancel ends the batch in the step it is in; the next emulator is not touched.
+    void cancelEndsTheBatchWhereItIs() {
+        GuiWorld world({"gen=2,serial=204711,speed=2", "gen=2,serial=42,speed=2"});
+        const auto image = randomBytes(0x200000, 5);
+        const auto file = writeImage(world, "big.bin", image);
+        chipAndImageOnBoth(world, file, file);
+        QVERIFY(!QTest::currentTestFailed());
+        zel::settings::SettingsUpdate batch;
+        batch.set(zel::settings::keys::kBatchOptions, L"1c");  // download, verify, start
+        batch.set("BatchEmulators", L"31fa7,2a");
+        QVERIFY(!world.settings->write(batch));
+        const int from = world.rows();
+        world.action("batchAction")->trigger();
+        QVERIFY(world.waitForLog("Downloading", from));
+        QTest::qWait(150);
+        auto* cancel = world.window->findChild<QPushButton*>(QStringLiteral("cancelButton"));
+        QVERIFY(cancel->isEnabled());
+        QTest::mouseClick(cancel, Qt::LeftButton);
+        QVERIFY(world.waitForLog("Error: Batch Operation cancelled at Download to Emulator on emulator 1: ZL204711", from));
+        QVERIFY(world.waitIdle());
+        QVERIFY(!world.waitForLog("Batch on emulator 2", from, 300));
+        QVERIFY(!world.waitForLog("Batch Operation Complete", from, 10));
+        QVERIFY(!emulating(world, 0) && !emulating(world, 1));
+        QVERIFY(world.action("batchAction")->isEnabled());
+    }
 };
 
 QTEST_MAIN(BatchSimTest)
