@@ -15,6 +15,7 @@
 
 #include <chrono>
 
+#include "BatchFeature.h"
 #include "DeviceChoice.h"
 #include "EditorFeature.h"
 #include "DeviceSettingsFeature.h"
@@ -111,6 +112,7 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
     setUpBufferEditor();
     setUpHelp();
     setUpPins();
+    setUpBatch();
     resize(1000, 780);  // room for the operation log beside the trace and terminal panels
 }
 
@@ -364,6 +366,7 @@ void MainWindow::updateControls() {
     updateTraceControls(state);
     if (firmware_) firmware_->updateEnables(state.devicePresent && !state.otherProgramHolds && !state.operationBusy &&
                                             !state.traceOrTerminalRunning);
+    if (batch_) batch_->updateEnables(enables.batch);
     if (terminal_)
         terminal_->allowStart(state.devicePresent && !state.otherProgramHolds && !state.operationBusy && !traceCapturing());
 }
@@ -617,6 +620,29 @@ void MainWindow::setUpPins() {
                                                   }},
                                                  this);
     addSettingsPage([pins](SettingsSheet& sheet) { pins->addPages(sheet); });
+}
+
+// The batch: its command beside Configure in the toolbar (and Ctrl+B with the toolbar hidden), its
+// page first in the settings sheet; each emulator's steps run as one operation of the worker.
+void MainWindow::setUpBatch() {
+    batch_ = std::make_unique<batch::BatchFeature>(
+        batch::BatchHost{control_, api_, log_, settings_, prompter_, progress_, [this] { return holder_.foundCount(); },
+                         [this] { return deviceUsable(); },
+                         [this](std::function<void()> job, std::function<void()> done) {
+                             return startOperation(std::move(job), std::move(done));
+                         },
+                         [this](bool emulating) {
+                             polling_.setEmulating(emulating);
+                             flushLog();
+                             deviceStateChanged();
+                         }},
+        this);
+    if (auto* bar = findChild<QToolBar*>(QStringLiteral("operationsToolbar"))) bar->insertAction(actions_.configure, batch_->action());
+    addAction(batch_->action());
+    addSettingsPage([this](SettingsSheet& sheet) {
+        sheet.addPage(SettingsPageSlot::Batch, QStringLiteral("Batch Operation"), batch_->createSettingsPage(sheet));
+    });
+    updateControls();
 }
 
 }  // namespace zel::gui

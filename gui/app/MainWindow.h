@@ -50,6 +50,9 @@ class EditorFeature;
 namespace help {
 class FirmwareFeature;
 }
+namespace batch {
+class BatchFeature;
+}
 
 class TerminalPanel;
 
@@ -117,6 +120,7 @@ private:
     void setUpBufferEditor();
     void setUpHelp();
     void setUpPins();
+    void setUpBatch();
     bool terminalBusy() const;
     void buildActions();
     void buildMenus();
@@ -172,6 +176,7 @@ private:
     std::unique_ptr<trace::TraceFeature> trace_;  // after the log and control it uses
     std::unique_ptr<editor::EditorFeature> editor_;
     help::FirmwareFeature* firmware_ = nullptr;    // a child of the window
+    std::unique_ptr<batch::BatchFeature> batch_;  // its jobs run on the worker below
     session::ProgressSubscription subscription_;
     OperationWorker worker_;  // after everything its jobs use: joined first
     std::unique_ptr<ShareEventWatcher> shareWatcher_;  // made in start(); stopped before the worker

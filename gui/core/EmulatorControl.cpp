@@ -291,15 +291,17 @@ std::optional<std::uint32_t> EmulatorControl::startAddress(const TargetState& sl
         log_.log("Error: the address is out of the chip's memory range");
         return std::nullopt;
     }
-    if (slot.imageSize > options.start) {
-        log_.log(format("Error: The file size(0x%x) > The Up to Address(0x%x)", slot.imageSize, options.start));
+    // The end address is the last byte the image fills, as the user types it.
+    const std::uint64_t end = options.end == 0 ? chipSize - 1u : options.end;
+    if (slot.imageSize > end + 1) {
+        log_.log(format("Error: The file size(0x%x) > The Up to Address(0x%x)", slot.imageSize, unsigned(end)));
         return std::nullopt;
     }
-    if (options.start > chipSize) {
-        log_.log(format("Error: The Up to Address(0x%x) > chip size(0x%x)", options.start, chipSize));
+    if (end >= chipSize) {
+        log_.log(format("Error: The Up to Address(0x%x) > chip size(0x%x)", unsigned(end), chipSize));
         return std::nullopt;
     }
-    return options.start - slot.imageSize;
+    return static_cast<std::uint32_t>(end + 1 - slot.imageSize);
 }
 
 OperationResult EmulatorControl::downloadTarget(int target) {

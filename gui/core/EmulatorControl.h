@@ -5,9 +5,10 @@
 // Images live in host buffers of the vm_mgr store, one pair per target and emulator, and go to
 // the device through the API's host-buffer exports; the API's own buffer is not used.
 //
-// Threads: the user-interface thread owns it. download(), verify(), read(), saveBuffer() and
-// loadImage() may run on one worker thread while the user-interface thread makes no other call and changes no
-// state (the device libraries take no locks); log lines go through the thread-safe LogSink.
+// Threads: the user-interface thread owns it. download(), verify(), read(), saveBuffer(),
+// loadImage(), and for a batch stop(), run(), isOpened() and isEmulating(), may run on one
+// worker thread while the user-interface thread makes no other call and changes no state (the
+// device libraries take no locks); log lines go through the thread-safe LogSink.
 #pragma once
 
 #include <cstdint>

@@ -56,8 +56,9 @@ std::uint8_t misoDrivenValue(const PinSettings& pins);
 struct DownloadOptions {
     bool fill = false;  // fill the memory the image does not cover (else keep it)
     std::uint8_t fillByte = 0xFF;
-    std::uint32_t start = 0;  // with upTo: the address the image ends at (exclusive)
-    bool upTo = false;
+    std::uint32_t start = 0;  // where the image starts, unless upTo
+    bool upTo = false;        // the image ends at `end` instead
+    std::uint32_t end = 0;    // the last address the image fills; 0: the chip's last
     bool truncate = false;  // drop what runs past the chip's end
 };
 

@@ -18,6 +18,8 @@ CommandEnables commandEnables(const FrameState& state) {
     enables.selectChip = choosing;
     enables.loadFile = choosing;
     enables.configure = choosing;
+    // A running capture or terminal owns the emulator's transfers.
+    enables.batch = state.vccCompatible && !state.traceOrTerminalRunning;
     return enables;
 }
 

@@ -25,6 +25,7 @@ struct CommandEnables {
     bool readBack = false;
     bool bufferEditor = false;
     bool configure = false;
+    bool batch = false;  // a batch may stop a running emulator itself
     bool saveLog = false;
     bool cancel = false;  // the running operation
 

@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
@@ -168,6 +169,20 @@ bool deviceSettingsShots(MainWindow& window, GuiSettings& settings, const std::f
     return ok;
 }
 
+// The "Configure Setting" sheet as Configure opens it, on its first page: Batch Operation.
+bool batchShot(MainWindow& window, const std::filesystem::path& out) {
+    bool ok = false;
+    QTimer::singleShot(0, [&] {
+        auto* sheet = qobject_cast<SettingsSheet*>(QApplication::activeModalWidget());
+        if (!sheet) return;
+        ok = save(*sheet, out / "zelmor-batch.png");
+        sheet->reject();
+    });
+    window.configure();
+    if (!ok) std::fprintf(stderr, "zelmor_screenshots: the settings sheet did not open\n");
+    return ok;
+}
+
 bool waitIdle(MainWindow& window) {
     while (window.operationBusy()) QTest::qWait(10);
     return true;
@@ -231,6 +246,8 @@ int main(int argc, char* argv[]) {
         waitIdle(window);
         ok &= save(window, out / "zelmor-verify-pass.png");
         ok &= editorShot(window, out);
+
+        ok &= batchShot(window, out);
 
         ChipSelectDialog chips(ChipCatalogue::read(programFolder / "config" / "ZelmorPro", bufferLimit(true)), true,
                                QStringLiteral("W25Q16JV"), &window);

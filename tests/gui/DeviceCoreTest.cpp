@@ -104,20 +104,23 @@ TEST(EmulatorControl, DownloadRangesAndDualFlashAddresses) {
     EXPECT_EQ(bench.lines.messages.back(), "Error: the address is out of the chip's memory range");
 
     // Up to an address: the image ends there, and must fit below it and in the chip.
-    bench.control.state().download = {.start = 0x200000, .upTo = true};
+    bench.control.state().download = {.upTo = true};  // up to the chip's last byte
     ASSERT_TRUE(bench.load(0, "image.bin", 0x1000));
     bench.api.downloads.clear();
     EXPECT_EQ(bench.control.download(), OperationResult::Done);
     ASSERT_EQ(bench.api.downloads.size(), 1u);
     EXPECT_EQ(bench.api.downloads[0].address, 0x1FF000u);
     EXPECT_TRUE(bench.lines.contains("Target Memory Region: [0x1ff000, 0x200000)"));
-    bench.control.state().download.start = 0x800;
+    bench.control.state().download.end = 0xFFF;  // exactly room for it
+    EXPECT_EQ(bench.control.download(), OperationResult::Done);
+    EXPECT_EQ(bench.api.downloads.back().address, 0u);
+    bench.control.state().download.end = 0x7FF;
     EXPECT_EQ(bench.control.download(), OperationResult::Refused);
-    EXPECT_EQ(bench.lines.messages.back(), "Error: The file size(0x1000) > The Up to Address(0x800)");
-    bench.control.state().download.start = 0x200001;
+    EXPECT_EQ(bench.lines.messages.back(), "Error: The file size(0x1000) > The Up to Address(0x7ff)");
+    bench.control.state().download.end = 0x200000;
     EXPECT_EQ(bench.control.verify(), OperationResult::Refused);
-    EXPECT_EQ(bench.lines.messages.back(), "Error: The Up to Address(0x200001) > chip size(0x200000)");
-    EXPECT_EQ(bench.api.downloads.size(), 1u);
+    EXPECT_EQ(bench.lines.messages.back(), "Error: The Up to Address(0x200000) > chip size(0x200000)");
+    EXPECT_EQ(bench.api.downloads.size(), 2u);
 
     // Two chips: each flash is named, target 2 goes to the device with bit 31 set, and each
     // target's own host buffer is sent.
@@ -215,21 +218,21 @@ TEST(EnableRules, OperationsFollowDeviceShareBusyAndRunState) {
     FrameState running = idle;
     running.emulating = true;
     CommandEnables emulating = commandEnables(running);
-    EXPECT_TRUE(emulating.stop && emulating.selectChip && emulating.loadFile);
+    EXPECT_TRUE(emulating.stop && emulating.selectChip && emulating.loadFile && emulating.batch);
     EXPECT_FALSE(emulating.run || emulating.download || emulating.verify || emulating.readBack || emulating.bufferEditor);
     running.traceOrTerminalRunning = true;
-    EXPECT_FALSE(commandEnables(running).selectChip);
+    EXPECT_FALSE(commandEnables(running).selectChip || commandEnables(running).batch);
 
     FrameState wrongSupply = idle;
     wrongSupply.vccCompatible = false;
-    EXPECT_FALSE(commandEnables(wrongSupply).run);
+    EXPECT_FALSE(commandEnables(wrongSupply).run || commandEnables(wrongSupply).batch);
     EXPECT_TRUE(commandEnables(wrongSupply).download);
 
     for (FrameState blocked : {FrameState{.devicePresent = false}, FrameState{.devicePresent = true, .otherProgramHolds = true},
                                FrameState{.devicePresent = true, .operationBusy = true, .logHasRows = true}}) {
         CommandEnables none = commandEnables(blocked);
         EXPECT_FALSE(none.run || none.stop || none.download || none.verify || none.readBack || none.selectChip ||
-                     none.loadFile || none.configure || none.bufferEditor);
+                     none.loadFile || none.configure || none.bufferEditor || none.batch);
         EXPECT_EQ(none.cancel, blocked.operationBusy);
         EXPECT_EQ(none.saveLog, blocked.logHasRows);
     }
