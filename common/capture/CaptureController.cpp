@@ -50,6 +50,14 @@ CaptureEnd CaptureController::stop() {
     return end();
 }
 
+uint32_t CaptureController::orderOldestFirst() {
+    const RingCursor::Held held = cursor_.held();
+    if (!buffer_ || held.olderBegin == held.olderEnd) return held.newerEnd;
+    const auto bytes = buffer_->bytes();
+    std::rotate(bytes.begin(), bytes.begin() + held.newerEnd, bytes.begin() + held.olderEnd);
+    return held.bytes();
+}
+
 bool CaptureController::settled() const {
     return captureDone_.load(std::memory_order_acquire) && writerDone_.load(std::memory_order_acquire);
 }

@@ -63,6 +63,11 @@ public:
     // The buffer and how far it is filled (linear mode: the whole capture).
     std::shared_ptr<const CaptureBuffer> buffer() const { return buffer_; }
     uint32_t fillLength() const { return cursor_.fillLength(); }
+    // After stop(): moves the records the buffer still holds so they run oldest first from
+    // offset 0 (a ring: the rest of the lap before, then the last lap) and returns their length;
+    // a linear capture moves nothing. A ring moves up to the whole buffer, so the owner may call
+    // it on a thread of its own; nothing may read the buffer meanwhile.
+    uint32_t orderOldestFirst();
 
 private:
     enum class Step { Again, Wait, Done };

@@ -56,6 +56,7 @@ void TraceFeature::updateEnables(bool deviceUsable) {
     frame.capturing = capture_.capturing();
     frame.saving = job_ != nullptr;
     frame.hasRecords = capture_.captured().length > 0;
+    frame.ordering = capture_.ordering();
     panel_->showEnables(traceEnables(frame));
 }
 
@@ -88,6 +89,7 @@ void TraceFeature::stopForHandOver() {
 
 void TraceFeature::onTimer() {
     if (capture_.reapIfEnded()) host_.changed();
+    if (capture_.reapOrdering()) host_.changed();
     if (capture_.writerBehind()) {
         if (!behindSince_) {
             behindSince_ = std::make_unique<QElapsedTimer>();
@@ -99,7 +101,7 @@ void TraceFeature::onTimer() {
         panel_->showSaving({});
     }
     if (job_ && !job_->running()) saveEnded();
-    if (!capture_.capturing() && !job_) timer_->stop();
+    if (!busy()) timer_->stop();
 }
 
 void TraceFeature::saveTrace() {

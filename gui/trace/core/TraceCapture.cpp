@@ -4,10 +4,12 @@ namespace zel::gui::trace {
 
 TraceCapture::~TraceCapture() {
     if (capturing()) finish();
+    joinOrdering();
 }
 
 bool TraceCapture::start(const TraceStart& request) {
     if (capturing()) return false;
+    joinOrdering();
     ring_ = request.continuous;
     undidSwitch_ = false;
     text_.reset();
@@ -55,13 +57,34 @@ void TraceCapture::finish() {
     state_ = TraceState::StopRequested;
     controller_->stop();  // answered once the capture thread ended and the writer drained
     state_ = TraceState::Stopped;
-    kept_ = {controller_->buffer(), controller_->fillLength()};
+    kept_ = {};
+    if (ring_) {
+        ordered_.store(false, std::memory_order_relaxed);
+        ordering_ = std::thread([this, controller = controller_.get()] {
+            orderedLength_ = controller->orderOldestFirst();
+            ordered_.store(true, std::memory_order_release);
+        });
+    } else {
+        kept_ = {controller_->buffer(), controller_->fillLength()};
+    }
     undidSwitch_ = source_->switchedBootSource();
     if (undidSwitch_) log_.log("Zelmor Hold-Pin Setting: Floating by default");
 }
 
+bool TraceCapture::reapOrdering() {
+    if (!ordering() || !ordered_.load(std::memory_order_acquire)) return false;
+    joinOrdering();
+    return true;
+}
+
+void TraceCapture::joinOrdering() {
+    if (!ordering_.joinable()) return;
+    ordering_.join();
+    kept_ = {controller_->buffer(), orderedLength_};
+}
+
 void TraceCapture::clear() {
-    if (capturing()) return;
+    if (capturing() || ordering()) return;
     kept_ = {};
     controller_.reset();
 }
