@@ -1,8 +1,9 @@
 // The desktop program's SPI trace against zelsim's scripted target, offscreen, through the real
 // widgets by object name: what the viewer lists and what its saves write is what the trace core
 // makes of the same records; ring capture with the continuous file across several wraps keeps
-// every transaction once and in order; a stalled emulator and a full buffer end the capture with
-// their messages; Stop Saving asks before it cuts a save short.
+// every transaction once and in order, and its viewer lists every record the ring still holds,
+// oldest first; a stalled emulator and a full buffer end the capture with their messages; Stop
+// Saving and Stop Export ask before they cut a file short.
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -85,6 +86,15 @@ std::unique_ptr<zel::gui::trace::TraceTables> loadTables() {
     auto tables = zel::gui::trace::TraceTables::load(ZEL_TABLES_DIR, problem);
     if (!tables) qFatal("%s", problem.c_str());
     return tables;
+}
+
+// The newest `count` records of the simulated target, oldest first, as the host would read them.
+std::vector<uint8_t> simRecords(const zel::test::SimProcess& sim, size_t count) {
+    std::vector<uint8_t> bytes;
+    std::istringstream lines(sim.control("trace 0 " + std::to_string(count)));
+    for (std::string line; std::getline(lines, line);)
+        for (size_t at = 0; at + 1 < line.size(); at += 2) bytes.push_back(uint8_t(std::stoul(line.substr(at, 2), nullptr, 16)));
+    return bytes;
 }
 
 std::vector<std::array<std::string, 5>> cells(const std::vector<zel::trace::TraceRow>& rows) {
@@ -234,6 +244,54 @@ private slots:
         QCOMPARE(lines, uint64_t{kSteps});
     }
 
+    // A ring capture across several wraps: once stopped, the viewer starts at the oldest record
+    // the buffer still holds (the rest of the lap before the last) and runs to the newest, the
+    // very records the target made last, and its rows are the core's rows for them.
+    void ringCaptureViewerListsTheHeldRecordsOldestFirst() {
+        TraceWorld world;
+        zel::settings::SettingsUpdate update;
+        update.setBool("EnableSaveTrace2File", true);
+        update.set("SPITraceFile", (world.home.path() / "ring.txt").wstring());
+        QVERIFY(!world.settings->write(update));
+        constexpr uint32_t kBuffer = 0x40000;  // 32,768 records
+        world.trace().capture().setBufferBytes(kBuffer);
+        world.button("startTraceButton")->click();
+        QVERIFY(world.playOnce("stream.zts", 45000, 40000));  // 90,000 records: close to three laps
+        QVERIFY(waitUntil([&] { return !world.trace().capture().unsavedRecords(); }));
+        world.button("stopTraceButton")->click();
+        QVERIFY(waitUntil([&] { return !world.trace().busy(); }));
+
+        const auto held = world.trace().capture().captured().bytes();
+        QVERIFY(held.size() > kBuffer - 2 * zel::capture::kFetchBytes);  // more than the last lap
+        const auto made = simRecords(world.sim, held.size() / 8);
+        QVERIFY(std::equal(held.begin(), held.end(), made.begin(), made.end()));
+
+        auto* viewer = world.openViewer();
+        QVERIFY(viewer);
+        const auto tables = loadTables();
+        const auto context = world.context(*tables, false);
+        const auto index = zel::trace::TransactionIndex::build(held, context.chip);
+        const zel::trace::DisplayPass pass(held, index, context);
+        auto* model = viewer->findChild<zel::gui::trace::TraceRowsModel*>();
+        const auto rows = cells(model->rows());
+        QVERIFY(rows == cells(pass.rows(0, zel::gui::trace::TraceViewerDialog::kPageRecords)));
+        // The first row is the oldest record held (unless the ring's edge parted a command from
+        // its timestamp: then the row is that command's separator).
+        QVERIFY(!rows.empty());
+        if (held[0] == 0xFF && held[1] == 0xFF) {
+            uint64_t ticks = 0;
+            for (int i = 2; i < 8; ++i) ticks = ticks << 8 | held[i];
+            char stamp[32];
+            std::snprintf(stamp, sizeof stamp, "%u.%08u", unsigned(ticks / 100000000), unsigned(ticks % 100000000));
+            QCOMPARE(QString::fromStdString(rows[0][0]), QString::fromLatin1(stamp));
+        }
+        auto* scroll = viewer->findChild<QScrollBar*>(QStringLiteral("traceScrollBar"));
+        QCOMPARE(scroll->maximum(), int(held.size() / 16) - 1);
+        scroll->setValue(scroll->maximum());
+        QVERIFY(cells(model->rows()) == cells(pass.rows(held.size() / 8 - 2, zel::gui::trace::TraceViewerDialog::kPageRecords)));
+        viewer->reject();
+    }
+
     // The emulator stops answering during a capture: the capture ends with the USB message and
     // the buttons come back.
     void stalledEmulatorEndsTheCaptureWithTheUsbError() {
@@ -269,8 +327,9 @@ private slots:
     }
 
     // Linear capture into a small buffer fills it: the warning, the capture ends, nothing hangs,
-    // and what was captured can be viewed. Stop Saving then asks before it cuts a save short.
-    void fullBufferWarnsAndStopSavingAsks() {
+    // and what was captured can be viewed. Stop Saving and Stop Export then ask before they cut a
+    // file short; a failed export says why.
+    void fullBufferWarnsAndStopSavingOrExportAsks() {
         TraceWorld world;
         world.trace().capture().setBufferBytes(0x20000);
         const int from = world.rows();
@@ -294,6 +353,30 @@ private slots:
         const int before = world.rows();
         QVERIFY(world.waitForLog("Save Log Complete!", before));
         QCOMPARE(save->text(), QStringLiteral("Save Trace"));
+
+        // Export runs the same way: No keeps it going to the end, Yes stops it and removes the file.
+        auto* exportButton = world.button("exportButton");
+        auto* progress = viewer->findChild<QLabel*>(QStringLiteral("saveProgressLabel"));
+        for (bool stop : {false, true}) {
+            world.prompter.saveAs = world.home.path() / (stop ? "stopped.vcd" : "full.vcd");
+            world.prompter.answer = stop;
+            world.prompter.asked.clear();
+            const int start = world.rows();
+            exportButton->click();
+            QCOMPARE(exportButton->text(), QStringLiteral("Stop Export"));
+            QVERIFY(!save->isEnabled());
+            exportButton->click();
+            QCOMPARE(world.prompter.asked.size(), 1);
+            QVERIFY(world.waitForLog(stop ? "Export Stopped." : "Export Complete: ", start));
+            QCOMPARE(exportButton->text(), QStringLiteral("Export..."));
+            QVERIFY(progress->text().startsWith(stop ? QStringLiteral("Export Stopped.") : QStringLiteral("Export Complete: ")));
+            QCOMPARE(fs::exists(world.prompter.saveAs), !stop);
+        }
+        world.prompter.saveAs = world.home.path() / "missing" / "x.vcd";  // no folder for it
+        const int failing = world.rows();
+        exportButton->click();
+        QVERIFY(world.waitForLog("Error: ", failing));
+        QVERIFY(!world.waitForLog("Export Complete", failing, 200));
         viewer->reject();
     }
 
