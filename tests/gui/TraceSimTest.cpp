@@ -10,12 +10,16 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableView>
+#include <QTimer>
 
 #include <cctype>
 #include <cstdio>
 #include <fstream>
+#include <optional>
 #include <random>
+#include <time.h>
 #include <sstream>
+#include <thread>
 
 #include "GuiWorld.h"
 #include "TraceFeature.h"
@@ -96,6 +100,44 @@ std::vector<uint8_t> simRecords(const zel::test::SimProcess& sim, size_t count) 
         for (size_t at = 0; at + 1 < line.size(); at += 2) bytes.push_back(uint8_t(std::stoul(line.substr(at, 2), nullptr, 16)));
     return bytes;
 }
+
+// The window thread's own share of its stalls: a 25 ms timer on that thread notes, per gap
+// between ticks, the wall time and the thread's CPU time. A long gap with little CPU in it is the
+// machine's load (the thread was waiting for a core), one full of CPU is the window's own work.
+class StallProbe {
+public:
+    StallProbe() {
+        timer_.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&timer_, &QTimer::timeout, [this] { tick(); });
+        timer_.start(25);
+    }
+    void reset() { last_.reset(); longestWall_ = longestCpu_ = 0; }
+    QString text() const { return QStringLiteral("longest gap %1 ms, most CPU of the window's thread in one gap %2 ms").arg(longestWall_).arg(longestCpu_, 0, 'f', 1); }
+
+private:
+    struct Stamp {
+        qint64 wallNs;
+        double cpuMs;
+    };
+    static double threadCpuMs() {
+        timespec now{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+        return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
+    }
+    void tick() {
+        const Stamp now{clock_.nsecsElapsed(), threadCpuMs()};
+        if (last_) {
+            longestWall_ = std::max(longestWall_, (now.wallNs - last_->wallNs) / 1000000);
+            longestCpu_ = std::max(longestCpu_, now.cpuMs - last_->cpuMs);
+        }
+        last_ = now;
+    }
+    QTimer timer_;
+    QElapsedTimer clock_ = [] { QElapsedTimer t; t.start(); return t; }();
+    std::optional<Stamp> last_;
+    qint64 longestWall_ = 0;
+    double longestCpu_ = 0;
+};
 
 std::vector<std::array<std::string, 5>> cells(const std::vector<zel::trace::TraceRow>& rows) {
     std::vector<std::array<std::string, 5>> out;
@@ -378,6 +420,96 @@ private slots:
         QVERIFY(world.waitForLog("Error: ", failing));
         QVERIFY(!world.waitForLog("Export Complete", failing, 200));
         viewer->reject();
+    }
+
+    // Figures only, never asserted (set ZELMOR_GUI_MEASURE=1): a linear capture into the whole
+    // 128 MiB buffer while the target runs at full rate and a viewer (over an earlier capture)
+    // pages on every turn of the event loop: records the simulator produced against records
+    // captured and its overflows; then Save Trace of that nearly full buffer. For both, the
+    // window's longest stall (the gap between its 25 ms timer ticks), beside the same with the
+    // window idle, which tells the machine's load from the window's own.
+    void measureCaptureAtFullRateAndSaveOfAFullBuffer() {
+        if (qEnvironmentVariableIntValue("ZELMOR_GUI_MEASURE") != 1) QSKIP("a measurement: set ZELMOR_GUI_MEASURE=1");
+        TraceWorld world;
+        world.button("startTraceButton")->click();
+        QVERIFY(world.playOnce("boot.zts"));
+        world.button("stopTraceButton")->click();
+        const auto tables = loadTables();
+        zel::gui::trace::TraceViewerDialog viewer({world.trace().capture().captured(), *tables, true, 0x200000, {},
+                                                   world.window->logSink(), world.prompter, *world.settings});
+        viewer.show();
+        auto* scroll = viewer.findChild<QScrollBar*>(QStringLiteral("traceScrollBar"));
+        auto& gaps = world.window->tickGaps();
+        StallProbe probe;
+        gaps.reset();
+        probe.reset();
+        QTest::qWait(2000);
+        const long long idle = gaps.longestGapMs();
+        const QString idleProbe = probe.text();
+
+        // 8,380,000 numbered reads of two records each: 134,080,000 bytes, just below the point
+        // where a linear capture stops for a full buffer (ZELMOR_MEASURE_STEPS: fewer).
+        const uint64_t kSteps = qEnvironmentVariableIsSet("ZELMOR_MEASURE_STEPS")
+                                    ? qEnvironmentVariable("ZELMOR_MEASURE_STEPS").toULongLong()
+                                    : 8380000;
+        const int rate = qEnvironmentVariableIntValue("ZELMOR_MEASURE_RATE");  // steps a second; 0: full rate
+        gaps.reset();
+        probe.reset();
+        world.button("startTraceButton")->click();
+        QElapsedTimer timer;
+        timer.start();
+        world.sim.control("target-run 0 " + scriptPath("stream.zts") + " " + std::to_string(rate) + " " +
+                          std::to_string(kSteps));
+        // The simulator is asked from a thread of its own: its answers wait for the target's
+        // bursts, and the window's thread must not.
+        std::atomic<qint64> made{-1};
+        std::atomic<bool> fetched{false};
+        std::thread watcher([&] {
+            while (!fetched) {
+                if (made < 0 && world.sim.control("target-status 0").find("running=0") != std::string::npos)
+                    made = timer.elapsed();
+                if (made >= 0 && world.sim.control("trace-counters 0").find("unread=0") != std::string::npos)
+                    fetched = true;
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
+        });
+        const bool done = waitUntil(
+            [&] {
+                scroll->setValue((scroll->value() + 1) % (scroll->maximum() + 1));
+                return fetched || !world.trace().capturing();
+            },
+            600000);
+        fetched = true;
+        watcher.join();
+        const qint64 took = timer.elapsed();
+        const long long captureGap = gaps.longestGapMs();
+        const QString captureProbe = probe.text();
+        const std::string counters = world.sim.control("trace-counters 0");
+        const uint64_t captured = world.trace().capture().records();
+        world.button("stopTraceButton")->click();
+        viewer.close();
+        qInfo("capture at full rate: %s (produced= counts the simulator's records)", counters.c_str());
+        qInfo("records captured: %llu of %llu made in %lld ms (%.0f records/s), all fetched after %lld ms%s",
+              static_cast<unsigned long long>(captured), static_cast<unsigned long long>(2 * kSteps),
+              static_cast<long long>(made.load()), 2.0 * kSteps * 1000 / std::max<qint64>(made.load(), 1), static_cast<long long>(took),
+              done ? "" : " (gave up waiting)");
+        qInfo("longest window stall during the capture: %lld ms (idle window: %lld ms)", captureGap, idle);
+        qInfo("probe during the capture: %s; idle: %s", qPrintable(captureProbe), qPrintable(idleProbe));
+
+        world.prompter.saveAs = world.home.path() / "full.txt";
+        const int from = world.rows();
+        gaps.reset();
+        probe.reset();
+        timer.restart();
+        world.button("saveTraceButton")->click();
+        const bool saved = world.waitForLog("Save Log Complete!", from, 600000);
+        qInfo("Save Trace of %u bytes of records: %s in %lld ms, %llu bytes of text; longest window stall: %lld ms",
+              world.trace().capture().captured().length, saved ? "complete" : "NOT complete",
+              static_cast<long long>(timer.elapsed()),
+              static_cast<unsigned long long>(fs::file_size(world.prompter.saveAs)),
+              static_cast<long long>(gaps.longestGapMs()));
+        qInfo("probe during Save Trace: %s", qPrintable(probe.text()));
+        fs::remove(world.prompter.saveAs);
     }
 
     // Figures only, never asserted: the viewer opened on a full 128 MiB buffer (the first page on

@@ -1,5 +1,7 @@
 #include "TraceCapture.h"
 
+#include "ThreadPriority.h"
+
 namespace zel::gui::trace {
 
 TraceCapture::~TraceCapture() {
@@ -61,6 +63,7 @@ void TraceCapture::finish() {
     if (ring_) {
         ordered_.store(false, std::memory_order_relaxed);
         ordering_ = std::thread([this, controller = controller_.get()] {
+            capture::yieldToOtherThreads();
             orderedLength_ = controller->orderOldestFirst();
             ordered_.store(true, std::memory_order_release);
         });

@@ -1,5 +1,7 @@
 #include "TraceJob.h"
 
+#include "ThreadPriority.h"
+
 #include <cstdio>
 
 namespace zel::gui::trace {
@@ -7,6 +9,7 @@ namespace zel::gui::trace {
 void TraceJob::start() {
     running_.store(true, std::memory_order_release);
     thread_ = std::thread([this] {
+        capture::yieldToOtherThreads();  // the window keeps its turn on a busy machine
         Outcome outcome = work();
         outcome_ = std::move(outcome.line);
         succeeded_ = outcome.succeeded;
