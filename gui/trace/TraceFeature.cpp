@@ -74,10 +74,12 @@ void TraceFeature::startTrace() {
 
 void TraceFeature::stopTrace() {
     if (!capture_.capturing()) return;
-    if (capture_.unsavedRecords() &&
-        !host_.prompter.ask(window_, QStringLiteral("SPI Trace data is being saved.\nDo you want to stop it?")))
+    const bool unsaved = capture_.unsavedRecords();
+    if (unsaved && !host_.prompter.ask(window_, QStringLiteral("SPI Trace data is being saved.\nDo you want to stop it?")))
         return;
-    stopForHandOver();
+    capture_.stop(unsaved);  // Yes stops the saving too, rather than waiting for it to catch up
+    onTimer();
+    host_.changed();
 }
 
 void TraceFeature::stopForHandOver() {

@@ -192,6 +192,25 @@ TEST(CaptureController, ARecordLimitIsExact) {
         EXPECT_EQ(sink.outOfOrder, 0u);
     }
 }
+// A stop that drops what is unsaved ends a writer that lags far behind at its next chunk: what it
+// saved is in order and the sink is closed once.
+TEST(CaptureController, AStopThatDropsTheUnsavedEndsALaggingWriterAtItsNextChunk) {
+    NumberedSource source(1000 * kRecordsPerFetch);
+    CheckingSink sink;
+    sink.pause = 20ms;
+    // Ten times the writer's chunk: the device fills it at once, the writer takes 20 ms a chunk.
+    CaptureController capture(source, settings(CaptureMode::Ring, 10 << 20), {});
+    capture.start(&sink);
+    while (capture.records() < 4 * kRecordsPerFetch) std::this_thread::sleep_for(1ms);
+    std::this_thread::sleep_for(30ms);
+    EXPECT_EQ(capture.stop(CaptureController::Unsaved::Drop), CaptureEnd::Stopped);
+    EXPECT_LT(capture.savedRecords(), capture.records());
+    EXPECT_EQ(sink.expected, capture.savedRecords());
+    EXPECT_EQ(sink.outOfOrder, 0u);
+    EXPECT_EQ(sink.finished, 1);
+    EXPECT_EQ(sink.writtenAfterFinish, 0);
+}
+
 // After a ring's stop the buffer holds the rest of the lap before and the last lap; put oldest
 // first they are the newest records the device made, one after the other, up to its last.
 TEST(CaptureController, AStoppedRingPutsTheRecordsItHoldsOldestFirst) {

@@ -2,6 +2,8 @@
 
 #include "ThreadPriority.h"
 
+#include <string>
+
 namespace zel::gui::trace {
 
 TraceCapture::~TraceCapture() {
@@ -49,15 +51,18 @@ bool TraceCapture::unsavedRecords() const {
     return controller_ && ring_ && controller_->savedRecords() != controller_->records();
 }
 
-void TraceCapture::stop() {
+void TraceCapture::stop(bool dropUnsaved) {
     if (!capturing()) return;
-    finish();
+    finish(dropUnsaved);
     log_.log("Stop SPI Traceing...");
 }
 
-void TraceCapture::finish() {
+void TraceCapture::finish(bool dropUnsaved) {
     state_ = TraceState::StopRequested;
-    controller_->stop();  // answered once the capture thread ended and the writer drained
+    // Answered once the capture thread ended and the writer drained (or was cut short).
+    controller_->stop(dropUnsaved ? capture::CaptureController::Unsaved::Drop : capture::CaptureController::Unsaved::Save);
+    if (const auto left = controller_->records() - controller_->savedRecords(); ring_ && left > 0)
+        log_.log("Warning: " + std::to_string(left) + " SPI trace records were not saved to the file.");
     state_ = TraceState::Stopped;
     kept_ = {};
     if (ring_) {

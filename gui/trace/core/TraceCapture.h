@@ -58,8 +58,10 @@ public:
     bool reapIfEnded();
     // Ring mode with records fetched but not yet written: Stop asks before it cuts them off.
     bool unsavedRecords() const;
-    // The stop handshake, then the boot switch undone and "Stop SPI Traceing..." logged.
-    void stop();
+    // The stop handshake, then the boot switch undone and "Stop SPI Traceing..." logged. With
+    // `dropUnsaved` the continuous writer ends at its next chunk instead of saving the rest
+    // (the user chose to stop the saving), and a warning says how many records it left out.
+    void stop(bool dropUnsaved = false);
     // Forgets the captured buffer (a save that holds it keeps it until it ends).
     void clear();
 
@@ -80,7 +82,7 @@ public:
     const std::vector<std::filesystem::path>& continuousFiles() const;
 
 private:
-    void finish();
+    void finish(bool dropUnsaved = false);
     void joinOrdering();
 
     LogSink& log_;
