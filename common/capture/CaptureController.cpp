@@ -45,7 +45,7 @@ CaptureEnd CaptureController::stop(Unsaved unsaved) {
     dropUnsaved_.store(unsaved == Unsaved::Drop, std::memory_order_relaxed);
     stopRequested_.store(true, std::memory_order_release);
     capture_.join();
-    if (writer_.joinable()) writer_.join();  // drains: the capture is over, so it saves what is left
+    if (writer_.joinable()) writer_.join();  // the capture is over: it saves what is left, or drops it
     finish(CaptureEnd::Stopped);
     source_.end();
     return end();

@@ -425,7 +425,7 @@ private slots:
     // Figures only, never asserted (set ZELMOR_GUI_MEASURE=1): a linear capture into the whole
     // 128 MiB buffer while the target runs at full rate and a viewer (over an earlier capture)
     // pages on every turn of the event loop: records the simulator produced against records
-    // captured and its overflows; then Save Trace of that nearly full buffer. For both, the
+    // captured and its overflows; then Save Trace and Export of that nearly full buffer. For each, the
     // window's longest stall (the gap between its 25 ms timer ticks), beside the same with the
     // window idle, which tells the machine's load from the window's own.
     void measureCaptureAtFullRateAndSaveOfAFullBuffer() {
@@ -510,6 +510,33 @@ private slots:
               static_cast<long long>(gaps.longestGapMs()));
         qInfo("probe during Save Trace: %s", qPrintable(probe.text()));
         fs::remove(world.prompter.saveAs);
+
+        // Export of the same buffer from the viewer, stopped after at most 10 s.
+        auto* full = world.openViewer();
+        QVERIFY(full);
+        world.prompter.saveAs = world.home.path() / "full.sr";
+        world.prompter.answer = true;
+        const int exportFrom = world.rows();
+        gaps.reset();
+        probe.reset();
+        timer.restart();
+        world.button("exportButton")->click();
+        auto* progress = full->findChild<QLabel*>(QStringLiteral("saveProgressLabel"));
+        const bool exported = world.waitForLog("Export Complete", exportFrom, 10000);
+        QString reached = progress->text();
+        qint64 stopTook = 0;
+        if (!exported) {
+            QElapsedTimer stopping;
+            stopping.start();
+            world.button("exportButton")->click();
+            QVERIFY(world.waitForLog("Export Stopped.", exportFrom, 60000));
+            stopTook = stopping.elapsed();
+        }
+        qInfo("Export to .sr: %s after %lld ms (progress %s), Stop Export took %lld ms; longest window stall %lld ms",
+              exported ? "complete" : "stopped", static_cast<long long>(timer.elapsed()), qPrintable(reached),
+              static_cast<long long>(stopTook), static_cast<long long>(gaps.longestGapMs()));
+        qInfo("probe during Export: %s", qPrintable(probe.text()));
+        full->reject();
     }
 
     // Figures only, never asserted: the viewer opened on a full 128 MiB buffer (the first page on
