@@ -1,8 +1,9 @@
 // The capture controller's promises, with a scripted device and sink: a linear capture ends with
 // the buffer-full warning before the device link would refuse to read (which would stall it); a
 // ring never overwrites what the writer has not saved and never hands it records from an older
-// lap; a stop drains the writer before the sink closes; a sink or device failure ends the capture
-// with its message; a record limit is exact.
+// lap; a stop drains the writer before the sink closes, or cuts a lagging writer short when told
+// to drop the unsaved; a stopped ring's held records come out oldest first; a sink or device
+// failure ends the capture with its message; a record limit is exact.
 #include "CaptureController.h"
 
 #include <gtest/gtest.h>
