@@ -39,15 +39,24 @@ void CaptureController::start(RecordSink* sink) {
     capture_ = std::thread([this] { captureLoop(); });
 }
 
-CaptureEnd CaptureController::stop() {
+CaptureEnd CaptureController::stop(Unsaved unsaved) {
     if (!started_ || stopped_) return end();
     stopped_ = true;
+    dropUnsaved_.store(unsaved == Unsaved::Drop, std::memory_order_relaxed);
     stopRequested_.store(true, std::memory_order_release);
     capture_.join();
-    if (writer_.joinable()) writer_.join();  // drains: the capture is over, so it saves what is left
+    if (writer_.joinable()) writer_.join();  // the capture is over: it saves what is left, or drops it
     finish(CaptureEnd::Stopped);
     source_.end();
     return end();
+}
+
+uint32_t CaptureController::orderOldestFirst() {
+    const RingCursor::Held held = cursor_.held();
+    if (!buffer_ || held.olderBegin == held.olderEnd) return held.newerEnd;
+    const auto bytes = buffer_->bytes();
+    std::rotate(bytes.begin(), bytes.begin() + held.newerEnd, bytes.begin() + held.olderEnd);
+    return held.bytes();
 }
 
 bool CaptureController::settled() const {
@@ -117,6 +126,7 @@ void CaptureController::writeLoop(RecordSink& sink) {
     bool failed = false;
     for (;;) {
         const bool captureOver = captureDone_.load(std::memory_order_acquire);
+        if (dropUnsaved_.load(std::memory_order_relaxed)) break;  // stopped: the rest goes unsaved
         const auto pending = cursor_.pending();
         if (pending.begin != pending.end) {
             if (!saveRange(sink, pending.begin, pending.end)) {
@@ -144,6 +154,7 @@ void CaptureController::writeLoop(RecordSink& sink) {
 bool CaptureController::saveRange(RecordSink& sink, uint32_t begin, uint32_t end) {
     const auto bytes = std::as_const(*buffer_).bytes();
     while (begin < end) {
+        if (dropUnsaved_.load(std::memory_order_relaxed)) return true;  // the stop cuts the rest
         const uint32_t n = std::min(end - begin, kSaveChunk);
         if (!sink.write(bytes.subspan(begin, n))) return false;
         begin += n;

@@ -50,9 +50,12 @@ public:
     // Allocates a fresh buffer (an older one lives on while a save holds it), calls the source's
     // begin and starts the threads; `sink` (may be null) must outlive the capture. Once only.
     void start(RecordSink* sink);
-    // Stops fetching, lets the writer save everything fetched and close its files, then calls
-    // the source's end. Returns why the capture ended (Stopped when this stopped it).
-    CaptureEnd stop();
+    // What a stop does with records fetched but not yet saved.
+    enum class Unsaved { Save, Drop };
+    // Stops fetching, lets the writer save everything fetched (or, with Drop, stop at its next
+    // chunk) and close its files, then calls the source's end. Returns why the capture ended
+    // (Stopped when this stopped it).
+    CaptureEnd stop(Unsaved unsaved = Unsaved::Save);
     // The capture ended by itself (buffer full, a failure, the record limit) and the writer has
     // saved everything; stop() is still needed to join and end.
     bool settled() const;
@@ -63,6 +66,11 @@ public:
     // The buffer and how far it is filled (linear mode: the whole capture).
     std::shared_ptr<const CaptureBuffer> buffer() const { return buffer_; }
     uint32_t fillLength() const { return cursor_.fillLength(); }
+    // After stop(): moves the records the buffer still holds so they run oldest first from
+    // offset 0 (a ring: the rest of the lap before, then the last lap) and returns their length;
+    // a linear capture moves nothing. A ring moves up to the whole buffer, so the owner may call
+    // it on a thread of its own; nothing may read the buffer meanwhile.
+    uint32_t orderOldestFirst();
 
 private:
     enum class Step { Again, Wait, Done };
@@ -82,6 +90,7 @@ private:
     RingCursor cursor_;
     std::atomic<CaptureEnd> end_{CaptureEnd::Running};
     std::atomic<bool> stopRequested_{false};
+    std::atomic<bool> dropUnsaved_{false};
     std::atomic<bool> captureDone_{false};
     std::atomic<bool> writerDone_{true};
     std::atomic<uint64_t> fetchedBytes_{0};

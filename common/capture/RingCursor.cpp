@@ -1,5 +1,7 @@
 #include "RingCursor.h"
 
+#include <algorithm>
+
 namespace zel::capture {
 
 std::optional<uint32_t> RingCursor::roomInRing() {
@@ -43,6 +45,14 @@ void RingCursor::saved(uint32_t position) {
 void RingCursor::wrapSaved() {
     const uint64_t saved = saved_.load(std::memory_order_relaxed);
     saved_.store(pack(lap(saved) + 1, 0), std::memory_order_release);
+}
+
+RingCursor::Held RingCursor::held() const {
+    const uint64_t fill = fill_.load(std::memory_order_acquire);
+    const uint32_t end = position(fill);
+    if (lap(fill) == 0) return {0, 0, end};
+    const uint32_t lapBefore = wrapEnd_.load(std::memory_order_relaxed);
+    return {end, std::max(end, lapBefore), end};
 }
 
 }  // namespace zel::capture

@@ -47,6 +47,15 @@ public:
     // Where the fill ends now (either side may ask; the producer's own view).
     uint32_t fillLength() const { return position(fill_.load(std::memory_order_acquire)); }
 
+    // What the buffer still holds once the producer has stopped, oldest first: [olderBegin,
+    // olderEnd) of the lap before, which the last lap did not reach, then [0, newerEnd) of the
+    // last lap. Records of earlier laps beyond the lap before's end are stale and left out.
+    struct Held {
+        uint32_t olderBegin = 0, olderEnd = 0, newerEnd = 0;
+        uint32_t bytes() const { return olderEnd - olderBegin + newerEnd; }
+    };
+    Held held() const;
+
 private:
     static uint64_t pack(uint32_t lap, uint32_t position) { return uint64_t{lap} << 32 | position; }
     static uint32_t lap(uint64_t word) { return static_cast<uint32_t>(word >> 32); }

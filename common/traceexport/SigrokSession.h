@@ -18,6 +18,7 @@ struct ExportResult {
     bool ok = false;
     uint64_t samples = 0;
     std::string problem;  // "Error: ..." when not ok
+    bool stopped = false;  // the caller stopped it; no output is left
 };
 
 // `samples` must be the number the stream gives (countSamples); `gapCap` goes into the metadata.

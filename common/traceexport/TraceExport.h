@@ -6,7 +6,9 @@
 #include "trace/CommandIoTable.h"
 #include "trace/CommandTable.h"
 
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string_view>
 
@@ -21,6 +23,10 @@ struct ExportRequest {
     std::filesystem::path input, output;
     WaveformFormat format = WaveformFormat::SigrokSession;
     uint32_t gapCap = kDefaultGapCapSamples;
+    // Before each block of records is read: how many have been read and how many will be (a
+    // session reads the capture twice). False stops the export: the output is removed and the
+    // result says stopped.
+    std::function<bool(uint64_t read, uint64_t total)> progress;
 };
 
 ExportResult exportTrace(const ExportRequest& request, const trace::CommandTable& commands,

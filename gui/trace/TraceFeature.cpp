@@ -56,6 +56,7 @@ void TraceFeature::updateEnables(bool deviceUsable) {
     frame.capturing = capture_.capturing();
     frame.saving = job_ != nullptr;
     frame.hasRecords = capture_.captured().length > 0;
+    frame.ordering = capture_.ordering();
     panel_->showEnables(traceEnables(frame));
 }
 
@@ -73,10 +74,12 @@ void TraceFeature::startTrace() {
 
 void TraceFeature::stopTrace() {
     if (!capture_.capturing()) return;
-    if (capture_.unsavedRecords() &&
-        !host_.prompter.ask(window_, QStringLiteral("SPI Trace data is being saved.\nDo you want to stop it?")))
+    const bool unsaved = capture_.unsavedRecords();
+    if (unsaved && !host_.prompter.ask(window_, QStringLiteral("SPI Trace data is being saved.\nDo you want to stop it?")))
         return;
-    stopForHandOver();
+    capture_.stop(unsaved);  // Yes stops the saving too, rather than waiting for it to catch up
+    onTimer();
+    host_.changed();
 }
 
 void TraceFeature::stopForHandOver() {
@@ -88,6 +91,7 @@ void TraceFeature::stopForHandOver() {
 
 void TraceFeature::onTimer() {
     if (capture_.reapIfEnded()) host_.changed();
+    if (capture_.reapOrdering()) host_.changed();
     if (capture_.writerBehind()) {
         if (!behindSince_) {
             behindSince_ = std::make_unique<QElapsedTimer>();
@@ -99,7 +103,7 @@ void TraceFeature::onTimer() {
         panel_->showSaving({});
     }
     if (job_ && !job_->running()) saveEnded();
-    if (!capture_.capturing() && !job_) timer_->stop();
+    if (!busy()) timer_->stop();
 }
 
 void TraceFeature::saveTrace() {

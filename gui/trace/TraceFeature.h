@@ -55,7 +55,7 @@ public:
     TraceViewerDialog* viewer() const { return viewer_; }
     // The capture runs: the emulator's transfers belong to it.
     bool capturing() const { return capture_.capturing(); }
-    bool busy() const { return capture_.capturing() || job_ != nullptr; }
+    bool busy() const { return capture_.capturing() || capture_.ordering() || job_ != nullptr; }
     // The buttons follow the frame (a usable emulator or not).
     void updateEnables(bool deviceUsable);
     // The capture ends at once through its handshake, without asking.

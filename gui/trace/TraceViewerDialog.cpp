@@ -22,6 +22,7 @@
 #include "GuiSettings.h"
 #include "Prompter.h"
 #include "TraceRowsModel.h"
+#include "TraceSaveJob.h"
 #include "WaveformExport.h"
 #include "settings/SettingsKeys.h"
 #include "settings/SettingsValues.h"
@@ -251,7 +252,8 @@ void TraceViewerDialog::saveTrace() {
     settings::SettingsUpdate update;
     update.set(settings::keys::kSpiCommandTranslation, settings::formatFlag(context_.translate));
     setup_.settings.write(update);
-    startSave(std::make_unique<TraceSaveJob>(browser_->trace(), context_, *file), saveTrace_);
+    setup_.log.log("Save Log into a File. Please wait....");
+    startJob(std::make_unique<TraceSaveJob>(browser_->trace(), context_, *file), saveTrace_, QStringLiteral("Stop Saving"));
 }
 
 void TraceViewerDialog::saveResult() {
@@ -259,14 +261,15 @@ void TraceViewerDialog::saveResult() {
     if (!browser_->result()) return;
     const auto file = setup_.prompter.chooseSaveFile(this, QStringLiteral("Txt File (*.txt)"));
     if (!file) return;
-    startSave(std::make_unique<TraceSaveJob>(browser_->result(), context_, *file), saveResult_);
+    setup_.log.log("Save Log into a File. Please wait....");
+    startJob(std::make_unique<TraceSaveJob>(browser_->result(), context_, *file), saveResult_, QStringLiteral("Stop Saving"));
 }
 
-void TraceViewerDialog::startSave(std::unique_ptr<TraceSaveJob> job, QPushButton* button) {
-    setup_.log.log("Save Log into a File. Please wait....");
+void TraceViewerDialog::startJob(std::unique_ptr<TraceJob> job, QPushButton* button, const QString& stopCaption) {
     job_ = std::move(job);
     savingButton_ = button;
-    button->setText(QStringLiteral("Stop Saving"));
+    savingCaption_ = button->text();
+    button->setText(stopCaption);
     progress_->setText(QStringLiteral("0.0%"));
     job_->start();
     saveTimer_->start(kSaveRefreshMs);
@@ -288,7 +291,7 @@ void TraceViewerDialog::saveEnded() {
     const QString outcome = QString::fromStdString(job_->outcome());
     setup_.log.log(job_->outcome());
     job_.reset();
-    savingButton_->setText(savingButton_ == saveTrace_ ? QStringLiteral("Save Trace") : QStringLiteral("Save Result"));
+    savingButton_->setText(savingCaption_);
     savingButton_ = nullptr;
     progress_->setText(outcome);
     updateButtons();
@@ -312,12 +315,11 @@ void TraceViewerDialog::findAddress() {
 }
 
 void TraceViewerDialog::exportWaveform() {
+    if (stopSavingAsked()) return;
     const auto file = setup_.prompter.chooseSaveFile(
         this, QStringLiteral("Sigrok session (*.sr);;Value change dump (*.vcd)"));
     if (!file) return;
-    const std::string outcome = trace::exportWaveform(browser_->trace(), context_, *file);
-    setup_.log.log(outcome);
-    progress_->setText(QString::fromStdString(outcome));
+    startJob(std::make_unique<WaveformExportJob>(browser_->trace(), context_, *file), export_, QStringLiteral("Stop Export"));
 }
 
 void TraceViewerDialog::updateButtons() {
@@ -325,8 +327,9 @@ void TraceViewerDialog::updateButtons() {
     const bool hasRecords = browser_->trace().length > 0;
     const FilterOptions options = filterOptions();
     filterButton_->setEnabled(idle && hasRecords && options.parsed().active());
-    for (QPushButton* button : {displayAll_, clearLog_, translation_, findButton_, export_})
+    for (QPushButton* button : {displayAll_, clearLog_, translation_, findButton_})
         button->setEnabled(idle && (hasRecords || button == clearLog_ || button == translation_));
+    export_->setEnabled((idle && hasRecords) || savingButton_ == export_);
     saveTrace_->setEnabled((idle && hasRecords) || savingButton_ == saveTrace_);
     saveResult_->setEnabled((idle && browser_->result() != nullptr) || savingButton_ == saveResult_);
 }

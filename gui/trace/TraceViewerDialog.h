@@ -2,7 +2,8 @@
 // units drives the core's row generator), the eleven filters with range, special command and
 // mask, Display All, Clear Log, the translation toggle, Save Trace / Save Result with Stop Saving
 // and their progress, and beyond those a search for the next transaction touching an address and
-// a waveform export. The decisions and the decoding are the core's (TraceBrowser, TraceSaveJob).
+// a waveform export (on its thread like the saves, with progress and Stop Export). The decisions
+// and the decoding are the core's (TraceBrowser, TraceSaveJob, WaveformExportJob).
 #pragma once
 
 #include <QDialog>
@@ -12,7 +13,7 @@
 
 #include "LogQueue.h"
 #include "TraceBrowser.h"
-#include "TraceSaveJob.h"
+#include "TraceJob.h"
 #include "TraceSettings.h"
 #include "TraceTables.h"
 
@@ -72,7 +73,7 @@ private:
     void saveTrace();
     void saveResult();
     bool stopSavingAsked();
-    void startSave(std::unique_ptr<TraceSaveJob> job, QPushButton* button);
+    void startJob(std::unique_ptr<TraceJob> job, QPushButton* button, const QString& stopCaption);
     void pollSave();
     void saveEnded();
     void findAddress();
@@ -82,8 +83,9 @@ private:
     TraceViewerSetup setup_;
     zel::trace::DecodeContext context_;
     std::unique_ptr<TraceBrowser> browser_;
-    std::unique_ptr<TraceSaveJob> job_;
-    QPushButton* savingButton_ = nullptr;
+    std::unique_ptr<TraceJob> job_;
+    QPushButton* savingButton_ = nullptr;  // the button that stops the running job
+    QString savingCaption_;                // its caption before the job
     std::size_t lastFound_ = 0;
 
     TraceRowsModel* model_;

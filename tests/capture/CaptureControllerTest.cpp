@@ -1,8 +1,9 @@
 // The capture controller's promises, with a scripted device and sink: a linear capture ends with
 // the buffer-full warning before the device link would refuse to read (which would stall it); a
 // ring never overwrites what the writer has not saved and never hands it records from an older
-// lap; a stop drains the writer before the sink closes; a sink or device failure ends the capture
-// with its message; a record limit is exact.
+// lap; a stop drains the writer before the sink closes, or cuts a lagging writer short when told
+// to drop the unsaved; a stopped ring's held records come out oldest first; a sink or device
+// failure ends the capture with its message; a record limit is exact.
 #include "CaptureController.h"
 
 #include <gtest/gtest.h>
@@ -192,6 +193,48 @@ TEST(CaptureController, ARecordLimitIsExact) {
         EXPECT_EQ(sink.outOfOrder, 0u);
     }
 }
+// A stop that drops what is unsaved ends a writer that lags far behind at its next chunk: what it
+// saved is in order and the sink is closed once.
+TEST(CaptureController, AStopThatDropsTheUnsavedEndsALaggingWriterAtItsNextChunk) {
+    NumberedSource source(1000 * kRecordsPerFetch);
+    CheckingSink sink;
+    sink.pause = 20ms;
+    // Ten times the writer's chunk: the device fills it at once, the writer takes 20 ms a chunk.
+    CaptureController capture(source, settings(CaptureMode::Ring, 10 << 20), {});
+    capture.start(&sink);
+    while (capture.records() < 4 * kRecordsPerFetch) std::this_thread::sleep_for(1ms);
+    std::this_thread::sleep_for(30ms);
+    EXPECT_EQ(capture.stop(CaptureController::Unsaved::Drop), CaptureEnd::Stopped);
+    EXPECT_LT(capture.savedRecords(), capture.records());
+    EXPECT_EQ(sink.expected, capture.savedRecords());
+    EXPECT_EQ(sink.outOfOrder, 0u);
+    EXPECT_EQ(sink.finished, 1);
+    EXPECT_EQ(sink.writtenAfterFinish, 0);
+}
+
+// After a ring's stop the buffer holds the rest of the lap before and the last lap; put oldest
+// first they are the newest records the device made, one after the other, up to its last.
+TEST(CaptureController, AStoppedRingPutsTheRecordsItHoldsOldestFirst) {
+    constexpr uint64_t kTotal = 20 * kRecordsPerFetch + 77;
+    constexpr uint32_t kBytes = 3 * kFetchBytes + 5 * 1024;
+    NumberedSource source(kTotal);
+    CheckingSink sink;
+    CaptureController capture(source, settings(CaptureMode::Ring, kBytes), {});
+    capture.start(&sink);
+    while (capture.records() < kTotal) std::this_thread::sleep_for(1ms);
+    capture.stop();
+    ASSERT_GT(sink.wraps, 2);
+    const uint32_t held = capture.orderOldestFirst();
+    EXPECT_GT(held, kBytes - 2 * kFetchBytes) << "only the last lap was kept";
+    EXPECT_LE(held, kBytes);
+    const auto bytes = capture.buffer()->bytes();
+    const uint64_t first = kTotal - held / kRecordBytes;
+    for (uint32_t at = 0; at < held; at += kRecordBytes) {
+        uint64_t number = 0;
+        std::memcpy(&number, bytes.data() + at, kRecordBytes);
+        ASSERT_EQ(number, first + at / kRecordBytes) << "at byte " << at;
+    }
+}
 
 // The ring arithmetic alone: room only for whole fetches, the wrap published where the fill ended.
 TEST(RingCursor, GivesRoomOnlyForWholeFetchesAndPublishesTheWrapEnd) {
@@ -218,6 +261,13 @@ TEST(RingCursor, GivesRoomOnlyForWholeFetchesAndPublishesTheWrapEnd) {
     EXPECT_EQ(pending.end, 40u);
     EXPECT_FALSE(pending.wrapsAfter);
     EXPECT_EQ(ring.roomInRing(), 40u);
+    // Held: the lap before from where the last lap's fill ends, then the last lap.
+    const auto held = ring.held();
+    EXPECT_EQ(held.olderBegin, 40u);
+    EXPECT_EQ(held.olderEnd, 140u);
+    EXPECT_EQ(held.newerEnd, 40u);
+    EXPECT_EQ(held.bytes(), 140u);
+    EXPECT_EQ(RingCursor(kSize, kFetch).held().bytes(), 0u);
 }
 
 }  // namespace

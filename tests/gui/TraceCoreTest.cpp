@@ -1,6 +1,6 @@
 // The desktop program's trace logic without Qt: the stored trace settings, the buffer rule of
 // the trace buttons, the viewer's search and filtered numbering over a known capture, and the
-// save job's open, write and stop outcomes (its thread: label threaded).
+// save and export jobs' open, write and stop outcomes (their threads: label threaded).
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -12,6 +12,7 @@
 #include "TraceSaveJob.h"
 #include "TraceSettings.h"
 #include "TraceTables.h"
+#include "WaveformExport.h"
 
 namespace {
 
@@ -92,7 +93,8 @@ TEST(TraceSettings, FilterAndCaptureOptionsRoundTripThroughTheDocument) {
 TEST(TraceEnableRules, NothingStartsOrClearsWhileTheBufferIsInUse) {
     const TraceFrame idle{true, false, false, true};
     EXPECT_EQ(traceEnables(idle), (TraceEnables{true, false, true, true, true}));
-    for (TraceFrame inUse : {TraceFrame{true, true, false, true}, TraceFrame{true, false, true, true}}) {
+    for (TraceFrame inUse : {TraceFrame{true, true, false, true}, TraceFrame{true, false, true, true},
+                             TraceFrame{true, false, false, true, true}}) {
         const auto enables = traceEnables(inUse);
         EXPECT_FALSE(enables.start || enables.clear || enables.save || enables.display);
         EXPECT_EQ(enables.stop, inUse.capturing);
@@ -147,6 +149,32 @@ TEST(TraceSaveJob, ReportsTheFailedStepOrTheStopInsteadOfComplete) {
     const std::string full = outcome("/dev/full", false);
     EXPECT_TRUE(full.rfind("Error: cannot write /dev/full", 0) == 0 || full.rfind("Error: cannot close /dev/full", 0) == 0)
         << full;
+}
+
+TEST(WaveformExportJob, ReportsTheSamplesTheStopOrTheFailedStepAndLeavesNoScratchFile) {
+    const auto loaded = tables();
+    const auto context = loaded->context(true, 0x200000, false);
+    const CapturedTrace trace = knownCapture().trace();
+    zel::test::TempDir folder;
+    auto outcome = [&](const fs::path& file, bool stopFirst) {
+        WaveformExportJob job(trace, context, file);
+        if (stopFirst) job.requestStop();
+        job.start();
+        job.join();
+        EXPECT_FALSE(job.running());
+        return job.outcome();
+    };
+    for (const char* name : {"trace.vcd", "trace.sr"}) {
+        EXPECT_EQ(outcome(folder.path() / name, false).rfind("Export Complete: ", 0), 0u) << name;
+        EXPECT_GT(fs::file_size(folder.path() / name), 0u);
+        EXPECT_EQ(outcome(folder.path() / "stopped" += name, true), "Export Stopped.");
+        EXPECT_FALSE(fs::exists(folder.path() / "stopped" += name)) << "a stopped export leaves its output";
+    }
+    EXPECT_EQ(outcome(folder.path() / "missing" / "x.vcd", false).rfind("Error: ", 0), 0u);
+    EXPECT_EQ(outcome(folder.path() / "x.txt", false).rfind("Error: ", 0), 0u);
+    size_t files = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder.path())) ++files;
+    EXPECT_EQ(files, 2u) << "a scratch capture file was left behind";
 }
 
 }  // namespace

@@ -1,20 +1,25 @@
 // The desktop program's SPI trace against zelsim's scripted target, offscreen, through the real
 // widgets by object name: what the viewer lists and what its saves write is what the trace core
 // makes of the same records; ring capture with the continuous file across several wraps keeps
-// every transaction once and in order; a stalled emulator and a full buffer end the capture with
-// their messages; Stop Saving asks before it cuts a save short.
+// every transaction once and in order, and its viewer lists every record the ring still holds,
+// oldest first; a stalled emulator and a full buffer end the capture with their messages; Stop
+// Saving and Stop Export ask before they cut a file short.
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableView>
+#include <QTimer>
 
 #include <cctype>
 #include <cstdio>
 #include <fstream>
+#include <optional>
 #include <random>
+#include <time.h>
 #include <sstream>
+#include <thread>
 
 #include "GuiWorld.h"
 #include "TraceFeature.h"
@@ -86,6 +91,53 @@ std::unique_ptr<zel::gui::trace::TraceTables> loadTables() {
     if (!tables) qFatal("%s", problem.c_str());
     return tables;
 }
+
+// The newest `count` records of the simulated target, oldest first, as the host would read them.
+std::vector<uint8_t> simRecords(const zel::test::SimProcess& sim, size_t count) {
+    std::vector<uint8_t> bytes;
+    std::istringstream lines(sim.control("trace 0 " + std::to_string(count)));
+    for (std::string line; std::getline(lines, line);)
+        for (size_t at = 0; at + 1 < line.size(); at += 2) bytes.push_back(uint8_t(std::stoul(line.substr(at, 2), nullptr, 16)));
+    return bytes;
+}
+
+// The window thread's own share of its stalls: a 25 ms timer on that thread notes, per gap
+// between ticks, the wall time and the thread's CPU time. A long gap with little CPU in it is the
+// machine's load (the thread was waiting for a core), one full of CPU is the window's own work.
+class StallProbe {
+public:
+    StallProbe() {
+        timer_.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&timer_, &QTimer::timeout, [this] { tick(); });
+        timer_.start(25);
+    }
+    void reset() { last_.reset(); longestWall_ = longestCpu_ = 0; }
+    QString text() const { return QStringLiteral("longest gap %1 ms, most CPU of the window's thread in one gap %2 ms").arg(longestWall_).arg(longestCpu_, 0, 'f', 1); }
+
+private:
+    struct Stamp {
+        qint64 wallNs;
+        double cpuMs;
+    };
+    static double threadCpuMs() {
+        timespec now{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+        return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
+    }
+    void tick() {
+        const Stamp now{clock_.nsecsElapsed(), threadCpuMs()};
+        if (last_) {
+            longestWall_ = std::max(longestWall_, (now.wallNs - last_->wallNs) / 1000000);
+            longestCpu_ = std::max(longestCpu_, now.cpuMs - last_->cpuMs);
+        }
+        last_ = now;
+    }
+    QTimer timer_;
+    QElapsedTimer clock_ = [] { QElapsedTimer t; t.start(); return t; }();
+    std::optional<Stamp> last_;
+    qint64 longestWall_ = 0;
+    double longestCpu_ = 0;
+};
 
 std::vector<std::array<std::string, 5>> cells(const std::vector<zel::trace::TraceRow>& rows) {
     std::vector<std::array<std::string, 5>> out;
@@ -234,6 +286,54 @@ private slots:
         QCOMPARE(lines, uint64_t{kSteps});
     }
 
+    // A ring capture across several wraps: once stopped, the viewer starts at the oldest record
+    // the buffer still holds (the rest of the lap before the last) and runs to the newest, the
+    // very records the target made last, and its rows are the core's rows for them.
+    void ringCaptureViewerListsTheHeldRecordsOldestFirst() {
+        TraceWorld world;
+        zel::settings::SettingsUpdate update;
+        update.setBool("EnableSaveTrace2File", true);
+        update.set("SPITraceFile", (world.home.path() / "ring.txt").wstring());
+        QVERIFY(!world.settings->write(update));
+        constexpr uint32_t kBuffer = 0x40000;  // 32,768 records
+        world.trace().capture().setBufferBytes(kBuffer);
+        world.button("startTraceButton")->click();
+        QVERIFY(world.playOnce("stream.zts", 45000, 40000));  // 90,000 records: close to three laps
+        QVERIFY(waitUntil([&] { return !world.trace().capture().unsavedRecords(); }));
+        world.button("stopTraceButton")->click();
+        QVERIFY(waitUntil([&] { return !world.trace().busy(); }));
+
+        const auto held = world.trace().capture().captured().bytes();
+        QVERIFY(held.size() > kBuffer - 2 * zel::capture::kFetchBytes);  // more than the last lap
+        const auto made = simRecords(world.sim, held.size() / 8);
+        QVERIFY(std::equal(held.begin(), held.end(), made.begin(), made.end()));
+
+        auto* viewer = world.openViewer();
+        QVERIFY(viewer);
+        const auto tables = loadTables();
+        const auto context = world.context(*tables, false);
+        const auto index = zel::trace::TransactionIndex::build(held, context.chip);
+        const zel::trace::DisplayPass pass(held, index, context);
+        auto* model = viewer->findChild<zel::gui::trace::TraceRowsModel*>();
+        const auto rows = cells(model->rows());
+        QVERIFY(rows == cells(pass.rows(0, zel::gui::trace::TraceViewerDialog::kPageRecords)));
+        // The first row is the oldest record held (unless the ring's edge parted a command from
+        // its timestamp: then the row is that command's separator).
+        QVERIFY(!rows.empty());
+        if (held[0] == 0xFF && held[1] == 0xFF) {
+            uint64_t ticks = 0;
+            for (int i = 2; i < 8; ++i) ticks = ticks << 8 | held[i];
+            char stamp[32];
+            std::snprintf(stamp, sizeof stamp, "%u.%08u", unsigned(ticks / 100000000), unsigned(ticks % 100000000));
+            QCOMPARE(QString::fromStdString(rows[0][0]), QString::fromLatin1(stamp));
+        }
+        auto* scroll = viewer->findChild<QScrollBar*>(QStringLiteral("traceScrollBar"));
+        QCOMPARE(scroll->maximum(), int(held.size() / 16) - 1);
+        scroll->setValue(scroll->maximum());
+        QVERIFY(cells(model->rows()) == cells(pass.rows(held.size() / 8 - 2, zel::gui::trace::TraceViewerDialog::kPageRecords)));
+        viewer->reject();
+    }
+
     // The emulator stops answering during a capture: the capture ends with the USB message and
     // the buttons come back.
     void stalledEmulatorEndsTheCaptureWithTheUsbError() {
@@ -269,8 +369,9 @@ private slots:
     }
 
     // Linear capture into a small buffer fills it: the warning, the capture ends, nothing hangs,
-    // and what was captured can be viewed. Stop Saving then asks before it cuts a save short.
-    void fullBufferWarnsAndStopSavingAsks() {
+    // and what was captured can be viewed. Stop Saving and Stop Export then ask before they cut a
+    // file short; a failed export says why.
+    void fullBufferWarnsAndStopSavingOrExportAsks() {
         TraceWorld world;
         world.trace().capture().setBufferBytes(0x20000);
         const int from = world.rows();
@@ -294,7 +395,148 @@ private slots:
         const int before = world.rows();
         QVERIFY(world.waitForLog("Save Log Complete!", before));
         QCOMPARE(save->text(), QStringLiteral("Save Trace"));
+
+        // Export runs the same way: No keeps it going to the end, Yes stops it and removes the file.
+        auto* exportButton = world.button("exportButton");
+        auto* progress = viewer->findChild<QLabel*>(QStringLiteral("saveProgressLabel"));
+        for (bool stop : {false, true}) {
+            world.prompter.saveAs = world.home.path() / (stop ? "stopped.vcd" : "full.vcd");
+            world.prompter.answer = stop;
+            world.prompter.asked.clear();
+            const int start = world.rows();
+            exportButton->click();
+            QCOMPARE(exportButton->text(), QStringLiteral("Stop Export"));
+            QVERIFY(!save->isEnabled());
+            exportButton->click();
+            QCOMPARE(world.prompter.asked.size(), 1);
+            QVERIFY(world.waitForLog(stop ? "Export Stopped." : "Export Complete: ", start));
+            QCOMPARE(exportButton->text(), QStringLiteral("Export..."));
+            QVERIFY(progress->text().startsWith(stop ? QStringLiteral("Export Stopped.") : QStringLiteral("Export Complete: ")));
+            QCOMPARE(fs::exists(world.prompter.saveAs), !stop);
+        }
+        world.prompter.saveAs = world.home.path() / "missing" / "x.vcd";  // no folder for it
+        const int failing = world.rows();
+        exportButton->click();
+        QVERIFY(world.waitForLog("Error: ", failing));
+        QVERIFY(!world.waitForLog("Export Complete", failing, 200));
         viewer->reject();
+    }
+
+    // Figures only, never asserted (set ZELMOR_GUI_MEASURE=1): a linear capture into the whole
+    // 128 MiB buffer while the target runs at full rate and a viewer (over an earlier capture)
+    // pages on every turn of the event loop: records the simulator produced against records
+    // captured and its overflows; then Save Trace and Export of that nearly full buffer. For each, the
+    // window's longest stall (the gap between its 25 ms timer ticks), beside the same with the
+    // window idle, which tells the machine's load from the window's own.
+    void measureCaptureAtFullRateAndSaveOfAFullBuffer() {
+        if (qEnvironmentVariableIntValue("ZELMOR_GUI_MEASURE") != 1) QSKIP("a measurement: set ZELMOR_GUI_MEASURE=1");
+        TraceWorld world;
+        world.button("startTraceButton")->click();
+        QVERIFY(world.playOnce("boot.zts"));
+        world.button("stopTraceButton")->click();
+        const auto tables = loadTables();
+        zel::gui::trace::TraceViewerDialog viewer({world.trace().capture().captured(), *tables, true, 0x200000, {},
+                                                   world.window->logSink(), world.prompter, *world.settings});
+        viewer.show();
+        auto* scroll = viewer.findChild<QScrollBar*>(QStringLiteral("traceScrollBar"));
+        auto& gaps = world.window->tickGaps();
+        StallProbe probe;
+        gaps.reset();
+        probe.reset();
+        QTest::qWait(2000);
+        const long long idle = gaps.longestGapMs();
+        const QString idleProbe = probe.text();
+
+        // 8,380,000 numbered reads of two records each: 134,080,000 bytes, just below the point
+        // where a linear capture stops for a full buffer (ZELMOR_MEASURE_STEPS: fewer).
+        const uint64_t kSteps = qEnvironmentVariableIsSet("ZELMOR_MEASURE_STEPS")
+                                    ? qEnvironmentVariable("ZELMOR_MEASURE_STEPS").toULongLong()
+                                    : 8380000;
+        const int rate = qEnvironmentVariableIntValue("ZELMOR_MEASURE_RATE");  // steps a second; 0: full rate
+        gaps.reset();
+        probe.reset();
+        world.button("startTraceButton")->click();
+        QElapsedTimer timer;
+        timer.start();
+        world.sim.control("target-run 0 " + scriptPath("stream.zts") + " " + std::to_string(rate) + " " +
+                          std::to_string(kSteps));
+        // The simulator is asked from a thread of its own: its answers wait for the target's
+        // bursts, and the window's thread must not.
+        std::atomic<qint64> made{-1};
+        std::atomic<bool> fetched{false};
+        std::thread watcher([&] {
+            while (!fetched) {
+                if (made < 0 && world.sim.control("target-status 0").find("running=0") != std::string::npos)
+                    made = timer.elapsed();
+                if (made >= 0 && world.sim.control("trace-counters 0").find("unread=0") != std::string::npos)
+                    fetched = true;
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
+        });
+        const bool done = waitUntil(
+            [&] {
+                scroll->setValue((scroll->value() + 1) % (scroll->maximum() + 1));
+                return fetched || !world.trace().capturing();
+            },
+            600000);
+        fetched = true;
+        watcher.join();
+        const qint64 took = timer.elapsed();
+        const long long captureGap = gaps.longestGapMs();
+        const QString captureProbe = probe.text();
+        const std::string counters = world.sim.control("trace-counters 0");
+        const uint64_t captured = world.trace().capture().records();
+        world.button("stopTraceButton")->click();
+        viewer.close();
+        qInfo("capture at full rate: %s (produced= counts the simulator's records)", counters.c_str());
+        qInfo("records captured: %llu of %llu made in %lld ms (%.0f records/s), all fetched after %lld ms%s",
+              static_cast<unsigned long long>(captured), static_cast<unsigned long long>(2 * kSteps),
+              static_cast<long long>(made.load()), 2.0 * kSteps * 1000 / std::max<qint64>(made.load(), 1), static_cast<long long>(took),
+              done ? "" : " (gave up waiting)");
+        qInfo("longest window stall during the capture: %lld ms (idle window: %lld ms)", captureGap, idle);
+        qInfo("probe during the capture: %s; idle: %s", qPrintable(captureProbe), qPrintable(idleProbe));
+
+        world.prompter.saveAs = world.home.path() / "full.txt";
+        const int from = world.rows();
+        gaps.reset();
+        probe.reset();
+        timer.restart();
+        world.button("saveTraceButton")->click();
+        const bool saved = world.waitForLog("Save Log Complete!", from, 600000);
+        qInfo("Save Trace of %u bytes of records: %s in %lld ms, %llu bytes of text; longest window stall: %lld ms",
+              world.trace().capture().captured().length, saved ? "complete" : "NOT complete",
+              static_cast<long long>(timer.elapsed()),
+              static_cast<unsigned long long>(fs::file_size(world.prompter.saveAs)),
+              static_cast<long long>(gaps.longestGapMs()));
+        qInfo("probe during Save Trace: %s", qPrintable(probe.text()));
+        fs::remove(world.prompter.saveAs);
+
+        // Export of the same buffer from the viewer, stopped after at most 10 s.
+        auto* full = world.openViewer();
+        QVERIFY(full);
+        world.prompter.saveAs = world.home.path() / "full.sr";
+        world.prompter.answer = true;
+        const int exportFrom = world.rows();
+        gaps.reset();
+        probe.reset();
+        timer.restart();
+        world.button("exportButton")->click();
+        auto* progress = full->findChild<QLabel*>(QStringLiteral("saveProgressLabel"));
+        const bool exported = world.waitForLog("Export Complete", exportFrom, 10000);
+        QString reached = progress->text();
+        qint64 stopTook = 0;
+        if (!exported) {
+            QElapsedTimer stopping;
+            stopping.start();
+            world.button("exportButton")->click();
+            QVERIFY(world.waitForLog("Export Stopped.", exportFrom, 60000));
+            stopTook = stopping.elapsed();
+        }
+        qInfo("Export to .sr: %s after %lld ms (progress %s), Stop Export took %lld ms; longest window stall %lld ms",
+              exported ? "complete" : "stopped", static_cast<long long>(timer.elapsed()), qPrintable(reached),
+              static_cast<long long>(stopTook), static_cast<long long>(gaps.longestGapMs()));
+        qInfo("probe during Export: %s", qPrintable(probe.text()));
+        full->reject();
     }
 
     // Figures only, never asserted: the viewer opened on a full 128 MiB buffer (the first page on

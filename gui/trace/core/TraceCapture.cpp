@@ -1,13 +1,19 @@
 #include "TraceCapture.h"
 
+#include "ThreadPriority.h"
+
+#include <string>
+
 namespace zel::gui::trace {
 
 TraceCapture::~TraceCapture() {
     if (capturing()) finish();
+    joinOrdering();
 }
 
 bool TraceCapture::start(const TraceStart& request) {
     if (capturing()) return false;
+    joinOrdering();
     ring_ = request.continuous;
     undidSwitch_ = false;
     text_.reset();
@@ -45,23 +51,48 @@ bool TraceCapture::unsavedRecords() const {
     return controller_ && ring_ && controller_->savedRecords() != controller_->records();
 }
 
-void TraceCapture::stop() {
+void TraceCapture::stop(bool dropUnsaved) {
     if (!capturing()) return;
-    finish();
+    finish(dropUnsaved);
     log_.log("Stop SPI Traceing...");
 }
 
-void TraceCapture::finish() {
+void TraceCapture::finish(bool dropUnsaved) {
     state_ = TraceState::StopRequested;
-    controller_->stop();  // answered once the capture thread ended and the writer drained
+    // Answered once the capture thread ended and the writer drained (or was cut short).
+    controller_->stop(dropUnsaved ? capture::CaptureController::Unsaved::Drop : capture::CaptureController::Unsaved::Save);
+    if (const auto left = controller_->records() - controller_->savedRecords(); ring_ && left > 0)
+        log_.log("Warning: " + std::to_string(left) + " SPI trace records were not saved to the file.");
     state_ = TraceState::Stopped;
-    kept_ = {controller_->buffer(), controller_->fillLength()};
+    kept_ = {};
+    if (ring_) {
+        ordered_.store(false, std::memory_order_relaxed);
+        ordering_ = std::thread([this, controller = controller_.get()] {
+            capture::yieldToOtherThreads();
+            orderedLength_ = controller->orderOldestFirst();
+            ordered_.store(true, std::memory_order_release);
+        });
+    } else {
+        kept_ = {controller_->buffer(), controller_->fillLength()};
+    }
     undidSwitch_ = source_->switchedBootSource();
     if (undidSwitch_) log_.log("Zelmor Hold-Pin Setting: Floating by default");
 }
 
+bool TraceCapture::reapOrdering() {
+    if (!ordering() || !ordered_.load(std::memory_order_acquire)) return false;
+    joinOrdering();
+    return true;
+}
+
+void TraceCapture::joinOrdering() {
+    if (!ordering_.joinable()) return;
+    ordering_.join();
+    kept_ = {controller_->buffer(), orderedLength_};
+}
+
 void TraceCapture::clear() {
-    if (capturing()) return;
+    if (capturing() || ordering()) return;
     kept_ = {};
     controller_.reset();
 }

@@ -2,10 +2,11 @@
 // stop handshake (the capture thread is told, finishes its fetch, the continuous writer drains,
 // then the emulator is switched back), linear or ring mode, the continuous text file in ring
 // mode, and the captured buffer kept for the viewer and the saves until Clear Buffer or the next
-// start.
+// start. A ring's records are put oldest first after the stop on a thread of their own (up to
+// 128 MiB move); until then the buffer is busy and nothing reads it.
 //
 // Threads: the user-interface thread owns it. The controller's threads only log (the LogSink is
-// thread-safe) and advance its counters.
+// thread-safe) and advance its counters; the ordering thread only moves the stopped buffer.
 #pragma once
 
 #include "CaptureController.h"
@@ -14,10 +15,12 @@
 #include "LogQueue.h"
 #include "trace/TraceDecoding.h"
 
+#include <atomic>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <span>
+#include <thread>
 
 namespace zel::gui::trace {
 
@@ -55,10 +58,17 @@ public:
     bool reapIfEnded();
     // Ring mode with records fetched but not yet written: Stop asks before it cuts them off.
     bool unsavedRecords() const;
-    // The stop handshake, then the boot switch undone and "Stop SPI Traceing..." logged.
-    void stop();
+    // The stop handshake, then the boot switch undone and "Stop SPI Traceing..." logged. With
+    // `dropUnsaved` the continuous writer ends at its next chunk instead of saving the rest
+    // (the user chose to stop the saving), and a warning says how many records it left out.
+    void stop(bool dropUnsaved = false);
     // Forgets the captured buffer (a save that holds it keeps it until it ends).
     void clear();
+
+    // A stopped ring's records are still being put oldest first: the buffer is busy.
+    bool ordering() const { return ordering_.joinable(); }
+    // Ends the ordering once it is done; true when it did.
+    bool reapOrdering();
 
     bool capturing() const { return state_ == TraceState::Running || state_ == TraceState::StopRequested; }
     TraceState state() const { return state_; }
@@ -72,7 +82,8 @@ public:
     const std::vector<std::filesystem::path>& continuousFiles() const;
 
 private:
-    void finish();
+    void finish(bool dropUnsaved = false);
+    void joinOrdering();
 
     LogSink& log_;
     std::uint32_t bufferBytes_ = capture::kCaptureBufferBytes;
@@ -83,6 +94,9 @@ private:
     TraceState state_ = TraceState::Stopped;
     bool ring_ = false;
     bool undidSwitch_ = false;
+    std::thread ordering_;
+    std::atomic<bool> ordered_{false};
+    std::uint32_t orderedLength_ = 0;  // written by the ordering thread before ordered_
 };
 
 }  // namespace zel::gui::trace

@@ -1,5 +1,6 @@
 // Which trace buttons the main view offers. The buffer is in use while a capture, the continuous
-// writer or a save reads or fills it: then neither Start nor Clear Buffer touches it.
+// writer or a save reads or fills it, or a stopped ring's records are being put in order: then
+// neither Start nor Clear Buffer touches it.
 #pragma once
 
 namespace zel::gui::trace {
@@ -9,6 +10,7 @@ struct TraceFrame {
     bool capturing = false;     // the capture (and in ring mode its writer) runs
     bool saving = false;        // a save reads the buffer
     bool hasRecords = false;    // the buffer holds a capture
+    bool ordering = false;      // a stopped ring's records are being put oldest first
 };
 
 struct TraceEnables {
@@ -18,7 +20,7 @@ struct TraceEnables {
 
 inline TraceEnables traceEnables(const TraceFrame& frame) {
     TraceEnables enables;
-    const bool bufferFree = !frame.capturing && !frame.saving;
+    const bool bufferFree = !frame.capturing && !frame.saving && !frame.ordering;
     enables.start = frame.deviceUsable && bufferFree;
     enables.stop = frame.capturing;
     enables.save = bufferFree && frame.hasRecords;

@@ -4,17 +4,12 @@
 #include "trace/TraceTextWriter.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace zel::gui::trace {
 namespace {
 
 // Records written between two looks at the stop flag and the progress.
 constexpr std::size_t kChunkBytes = 0x10000;
-
-int permilleOf(std::size_t done, std::size_t total) {
-    return total == 0 ? 1000 : static_cast<int>(done * 1000 / total);
-}
 
 }  // namespace
 
@@ -25,42 +20,16 @@ TraceSaveJob::TraceSaveJob(std::shared_ptr<const zel::trace::FilteredTrace> resu
                            std::filesystem::path file)
     : result_(std::move(result)), context_(context), file_(std::move(file)) {}
 
-TraceSaveJob::~TraceSaveJob() {
-    requestStop();
-    join();
-}
-
-void TraceSaveJob::start() {
-    running_.store(true, std::memory_order_release);
-    thread_ = std::thread([this] { run(); });
-}
-
-void TraceSaveJob::join() {
-    if (thread_.joinable()) thread_.join();
-}
-
-std::string TraceSaveJob::progressText() const {
-    const int value = permille();
-    char text[16];
-    std::snprintf(text, sizeof text, "%d.%d%%", value / 10, value % 10);
-    return text;
-}
-
-void TraceSaveJob::run() {
+TraceJob::Outcome TraceSaveJob::work() {
     FileTextSink sink(file_);
-    if (sink.open()) {
-        if (result_)
-            writeResultText(sink);
-        else
-            writeFull(sink);
-    }
+    bool whole = false;
+    if (sink.open()) whole = result_ ? writeResultText(sink) : writeFull(sink);
     sink.close();
-    succeeded_ = !sink.failed() && !cut_;
-    outcome_ = sink.failed() ? sink.problem() : cut_ ? "Save Log Stopped." : "Save Log Complete!";
-    running_.store(false, std::memory_order_release);
+    if (sink.failed()) return {sink.problem(), false};
+    return whole ? Outcome{"Save Log Complete!", true} : Outcome{"Save Log Stopped.", false};
 }
 
-void TraceSaveJob::writeFull(zel::trace::TextSink& sink) {
+bool TraceSaveJob::writeFull(zel::trace::TextSink& sink) {
     const auto bytes = trace_.bytes();
     zel::trace::TraceTextWriter writer(zel::trace::WriterKind::FullTrace, context_, sink);
     writer.writeHeader();
@@ -70,13 +39,13 @@ void TraceSaveJob::writeFull(zel::trace::TextSink& sink) {
         writer.feed(bytes.subspan(at, n));
         writer.flush();
         at += n;
-        permille_.store(permilleOf(at, bytes.size()), std::memory_order_relaxed);
+        progress(at, bytes.size());
     }
-    cut_ = at < bytes.size();
     writer.flush();
+    return at == bytes.size();
 }
 
-void TraceSaveJob::writeResultText(zel::trace::TextSink& sink) {
+bool TraceSaveJob::writeResultText(zel::trace::TextSink& sink) {
     // One transaction at a time, as the core's result writer feeds it, so a stop ends it between.
     const std::span<const std::uint8_t> records(result_->records);
     const std::size_t count = zel::trace::recordCount(records);
@@ -95,10 +64,10 @@ void TraceSaveJob::writeResultText(zel::trace::TextSink& sink) {
         }
         writer.feed(records.subspan(first * zel::trace::kRecordSize, (end - first) * zel::trace::kRecordSize));
         first = end;
-        permille_.store(permilleOf(first, count), std::memory_order_relaxed);
+        progress(first, count);
     }
-    cut_ = first < count;
     writer.flush();
+    return first == count;
 }
 
 }  // namespace zel::gui::trace
