@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 
@@ -28,6 +29,10 @@ public:
     // An image file for the target; nothing when cancelled.
     virtual std::optional<ImageChoice> chooseImage(QWidget* parent, const EmulatorState& state, int target) = 0;
     virtual std::optional<std::filesystem::path> chooseSaveFile(QWidget* parent, const QString& filter) = 0;
+    // An existing file to read; nothing when cancelled. Not every prompter asks for one.
+    virtual std::optional<std::filesystem::path> chooseOpenFile(QWidget*, const QString& /*filter*/) { return {}; }
+    // A colour (0xRRGGBB) starting at `current`; nothing when cancelled.
+    virtual std::optional<std::uint32_t> chooseColour(QWidget*, std::uint32_t /*current*/) { return {}; }
 };
 
 class WidgetPrompter final : public Prompter {
@@ -39,6 +44,8 @@ public:
                                                     const EmulatorState& state, bool generation2, int target) override;
     std::optional<ImageChoice> chooseImage(QWidget* parent, const EmulatorState& state, int target) override;
     std::optional<std::filesystem::path> chooseSaveFile(QWidget* parent, const QString& filter) override;
+    std::optional<std::filesystem::path> chooseOpenFile(QWidget* parent, const QString& filter) override;
+    std::optional<std::uint32_t> chooseColour(QWidget* parent, std::uint32_t current) override;
 };
 
 }  // namespace zel::gui

@@ -1,5 +1,6 @@
 #include "Prompter.h"
 
+#include <QColorDialog>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -58,6 +59,18 @@ std::optional<std::filesystem::path> WidgetPrompter::chooseSaveFile(QWidget* par
     const QString file = QFileDialog::getSaveFileName(parent, QString(), QString(), filter);
     if (file.isEmpty()) return std::nullopt;
     return std::filesystem::path(file.toStdString());
+}
+
+std::optional<std::filesystem::path> WidgetPrompter::chooseOpenFile(QWidget* parent, const QString& filter) {
+    const QString file = QFileDialog::getOpenFileName(parent, QString(), QString(), filter);
+    if (file.isEmpty()) return std::nullopt;
+    return std::filesystem::path(file.toStdString());
+}
+
+std::optional<std::uint32_t> WidgetPrompter::chooseColour(QWidget* parent, std::uint32_t current) {
+    const QColor colour = QColorDialog::getColor(QColor::fromRgb(current), parent);
+    if (!colour.isValid()) return std::nullopt;
+    return colour.rgb() & 0xFFFFFF;
 }
 
 }  // namespace zel::gui

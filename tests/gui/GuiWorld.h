@@ -51,6 +51,10 @@ public:
         return ImageChoice{image, false, std::nullopt, fillValue};
     }
     std::optional<std::filesystem::path> chooseSaveFile(QWidget*, const QString&) override { return saveAs; }
+    std::optional<std::filesystem::path> chooseOpenFile(QWidget*, const QString&) override { return openFile; }
+    std::optional<std::uint32_t> chooseColour(QWidget*, std::uint32_t) override { return colour; }
+    std::optional<std::filesystem::path> openFile;
+    std::optional<std::uint32_t> colour;
 };
 
 struct GuiWorld {
