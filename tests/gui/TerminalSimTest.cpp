@@ -15,6 +15,8 @@
 #include <QRadioButton>
 #include <QTimer>
 
+#include <fstream>
+
 #include "GuiWorld.h"
 #include "HtTesterDialog.h"
 #include "SettingsSheet.h"
@@ -40,12 +42,12 @@ bool waitUntil(const std::function<bool()>& done, int timeoutMs = 15000) {
     return true;
 }
 
-int runBeside(const QString& program, const QStringList& arguments) {
+void runBeside(const QString& program, const QStringList& arguments) {
     QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(program, arguments);
-    if (!process.waitForStarted(5000)) return -1;
-    while (!waitUntil([&] { return process.state() == QProcess::NotRunning || process.waitForFinished(0); }, 30000)) {}
-    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
+    if (process.waitForStarted(5000))
+        waitUntil([&] { return process.state() == QProcess::NotRunning || process.waitForFinished(0); }, 30000);
 }
 
 struct TerminalWorld : GuiWorld {
@@ -70,6 +72,13 @@ struct TerminalWorld : GuiWorld {
         action("configureAction")->trigger();
     }
     void playChat(const char* script) { sim.control("target-run 0 " + scriptPath(script)); }
+    // The target listens on op-code 0xE5, as the settings page would have stored it.
+    void useDedicatedOpcode() {
+        auto chosen = TerminalSettings::read(*settings);
+        chosen.dedicated = true;
+        chosen.opcode = 0xE5;
+        QVERIFY(!settings->write(chosen.changes()));
+    }
 };
 
 }  // namespace
@@ -128,6 +137,100 @@ private slots:
         QVERIFY(model.data(model.index(2), Qt::DisplayRole).toString().contains(QStringLiteral("Supply voltage is")));
         QCOMPARE(model.data(model.index(0), Qt::ForegroundRole).value<QBrush>().color().rgb() & 0xFFFFFF, 0x123456u);
         world.find(world.window.get(), "terminalStopButton")->click();
+    }
+
+    // zelcmd's notice: the upload ends through the loop's pause handshake before the devices
+    // go, so no USB error is reported and the rows stay.
+    void commandLineNoticeStopsTheTerminalThroughItsHandshake() {
+        TerminalWorld world;
+        world.chooseWinbondChip();
+        world.useDedicatedOpcode();
+        world.find(world.window.get(), "terminalStartButton")->click();
+        QVERIFY(world.panel().running());
+        world.playChat("terminal_types.zts");
+        QVERIFY(waitUntil([&] { return world.panel().logModel().rowCount() >= 5; }));
+        const int from = world.rows();
+        // The emulator emulates for the terminal, so the tool refuses its command; its notices come all the same.
+        runBeside(QStringLiteral(ZELCMD_PATH), {QStringLiteral("--list-device-id"), QStringLiteral("0")});
+        QVERIFY(world.waitForLog("ZelmorPro--CLI is running", from));
+        QVERIFY(!world.panel().running());
+        QVERIFY(world.waitForLog("Stop SPI Hyper Terminal...", from));
+        QVERIFY(!world.waitForLog("USB Error", from, 300));
+        QVERIFY(world.panel().logModel().rowCount() >= 5);
+        QVERIFY(world.waitForLog("ZelmorPro--CLI closed", from));
+    }
+
+    // The viewer copies the rows when it opens, lists the check points apart, and Search finds
+    // the next row without regard to case, wrapping at the end.
+    void viewerListsTheRowsAndSearchWraps() {
+        TerminalWorld world;
+        world.chooseWinbondChip();
+        world.useDedicatedOpcode();
+        auto* panel = &world.panel();
+        world.find(world.window.get(), "terminalStartButton")->click();
+        world.playChat("terminal_types.zts");
+        QVERIFY(waitUntil([&] { return panel->logModel().rowCount() == 8; }));
+        world.find(world.window.get(), "terminalStopButton")->click();
+        world.find(world.window.get(), "terminalViewerButton")->click();
+        auto* viewer = world.window->findChild<zel::gui::TerminalViewerDialog*>("terminalViewer");
+        QVERIFY(viewer);
+        QCOMPARE(viewer->rowsView()->model()->rowCount(), 8);
+        QCOMPARE(viewer->checkPointRows()->count(), 3);
+        world.find<QLineEdit>(viewer, "viewerSearchEdit")->setText("O");
+        QVector<int> found;
+        for (int i = 0; i < 5; ++i) {
+            QVERIFY(viewer->searchNext());
+            found << viewer->rowsView()->currentIndex().row();
+        }
+        QCOMPARE(found, (QVector<int>{4, 5, 6, 7, 4}));  // "Hello", "Seconds", the look-up line, "done", wrapped
+        world.find<QLineEdit>(viewer, "viewerSearchEdit")->setText("DONE");
+        QVERIFY(viewer->searchNext());
+        QCOMPARE(viewer->rowsView()->currentIndex().row(), 7);
+        QVERIFY(viewer->searchNext());  // the only match, found again past the end
+        QCOMPARE(viewer->rowsView()->currentIndex().row(), 7);
+        viewer->reject();
+    }
+
+    // The tester from Help: refused while the terminal runs, the main register read and explained,
+    // and a 600-byte hex write split into pieces the target receives whole.
+    void testerKeepsOffTheTerminalAndSplitsLongWrites() {
+        TerminalWorld world;
+        world.chooseWinbondChip();
+        world.useDedicatedOpcode();
+        world.action("runAction")->trigger();
+        QVERIFY(world.waitIdle());
+        QAction* item = nullptr;
+        for (QAction* menu : world.window->menuBar()->actions())
+            if (menu->text() == QStringLiteral("&Help"))
+                for (QAction* entry : menu->menu()->actions())
+                    if (entry->text() == QStringLiteral("SPI HyperTermainl tester")) item = entry;
+        QVERIFY(item);
+        item->trigger();
+        auto* tester = world.window->findChild<zel::gui::HtTesterDialog*>("htTester");
+        QVERIFY(tester);
+        const auto lastLine = [&] { return tester->log()->item(tester->log()->count() - 1)->text(); };
+        QVERIFY(lastLine().endsWith(QStringLiteral("Start to use SPI Hyper Terminal tester")));
+
+        world.find(world.window.get(), "terminalStartButton")->click();
+        world.find(tester, "testerReadRegisterButton")->click();
+        QVERIFY(lastLine().endsWith(QStringLiteral("The SPI hyper terminal is running: stop it before using the tester.")));
+        world.find(world.window.get(), "terminalStopButton")->click();
+
+        world.find(tester, "testerReadRegisterButton")->click();
+        QVERIFY(tester->log()->findItems(QStringLiteral("*HT Register 0: Main Register = 0x"), Qt::MatchContains).size() == 1);
+        QVERIFY(lastLine().contains(QStringLiteral("valid data in dFIFO")));
+
+        const auto drain = world.home.path() / "drain.zts";
+        std::ofstream(drain) << "recv 255\n";
+        world.sim.control("target-run 0 " + drain.string() + " 0 0");  // takes the dFIFO's bytes while it runs
+        QString hex;
+        for (int i = 0; i < 600; ++i) hex += QStringLiteral("%1 ").arg(i & 0xFF, 2, 16, QLatin1Char('0'));
+        world.find<QLineEdit>(tester, "testerHexEdit")->setText(hex);
+        world.find(tester, "testerWriteHexButton")->click();
+        QVERIFY(!tester->log()->findItems(QStringLiteral("*600 bytes are sent to dFIFO"), Qt::MatchEndsWith).isEmpty());
+        QVERIFY(lastLine().endsWith(QStringLiteral("*600 bytes written in 3 pieces of at most 255 bytes")));
+        world.sim.control("target-stop 0");
+        tester->close();
     }
 };
 

@@ -113,8 +113,8 @@ HexInput parseHexInput(std::string_view text) {
 static Lines writtenLines(HtDevice& device, std::span<const std::uint8_t> bytes) {
     const auto result = terminal::sendInPieces(bytes, [&](std::span<const std::uint8_t> piece) { return device.writeDFifo(piece); });
     Lines lines{sentLine(result.written)};
-    if (result.pieces > 1)
-        lines.push_back("*" + std::to_string(result.requested) + " bytes written in " + std::to_string(result.pieces) +
+    if (const size_t pieces = (result.requested + terminal::kMaxPiece - 1) / terminal::kMaxPiece; pieces > 1)
+        lines.push_back("*" + std::to_string(result.requested) + " bytes written in " + std::to_string(pieces) +
                         " pieces of at most " + std::to_string(terminal::kMaxPiece) + " bytes");
     if (!result.complete())
         lines.push_back("*USB Error: only " + std::to_string(result.written) + " of " + std::to_string(result.requested) +
