@@ -81,8 +81,12 @@ void HtTesterDialog::run(const std::function<tester::Lines()>& step) {
     for (const auto& line : step()) append(QString::fromStdString(line));
 }
 
+// Leading line breaks (the register line has two) become empty rows above the stamped one.
 void HtTesterDialog::append(const QString& text) {
-    log_->addItem(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss:   ")) + text);
+    qsizetype breaks = 0;
+    while (breaks < text.size() && text[breaks] == QLatin1Char('\n')) ++breaks;
+    for (qsizetype i = 0; i < breaks; ++i) log_->addItem(QString());
+    log_->addItem(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss:   ")) + text.mid(breaks));
     log_->scrollToBottom();
 }
 
