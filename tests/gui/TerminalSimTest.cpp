@@ -15,6 +15,7 @@
 #include <QRadioButton>
 #include <QTimer>
 
+#include <cstdio>
 #include <fstream>
 
 #include "GuiWorld.h"
@@ -24,6 +25,9 @@
 #include "TerminalPanel.h"
 #include "TerminalSettings.h"
 #include "TerminalViewerDialog.h"
+#include "TickGapMeter.h"
+
+#include <QDateTime>
 
 namespace {
 
@@ -231,6 +235,97 @@ private slots:
         QVERIFY(lastLine().endsWith(QStringLiteral("*600 bytes written in 3 pieces of at most 255 bytes")));
         world.sim.control("target-stop 0");
         tester->close();
+    }
+
+    // Figures only, never asserted (set ZELMOR_GUI_MEASURE=1). First the whole path: the
+    // simulated target sends 255-byte messages as fast as it can for 8 s; how fast they came, how
+    // long after the target's end the window had shown them all, the longest event-loop gap. Then
+    // the window's own share at 2 MB/s and beyond: the panel's decoder, row model and list view
+    // take a million rows (alternating text and hex messages, 2 MB a step) between timer ticks;
+    // resident memory before and after, the rate, the longest gap.
+    void measureTwoMegabytesASecondAndAMillionRows() {
+        if (qEnvironmentVariableIntValue("ZELMOR_GUI_MEASURE") != 1) QSKIP("a measurement: set ZELMOR_GUI_MEASURE=1");
+        TerminalWorld world;
+        world.chooseWinbondChip();
+        world.useDedicatedOpcode();
+        const auto& decoder = world.panel().decoder();
+        world.window->tickGaps().reset();  // the machine's own load, for comparison
+        QTest::qWait(2000);
+        const long long idleGap = world.window->tickGaps().longestGapMs();
+        world.find(world.window.get(), "terminalStartButton")->click();
+        QElapsedTimer timer;
+        timer.start();
+        world.sim.control("target-run 0 " + scriptPath("terminal255.zts") + " 0 0");
+        world.window->tickGaps().reset();  // after the control call, which holds this thread
+        QTest::qWait(8000);
+        const long long streamGap = world.window->tickGaps().longestGapMs();
+        world.sim.control("target-stop 0");
+        const qint64 sent = timer.elapsed();
+        const int steps = std::stoi(world.sim.control("target-status 0").substr(
+            world.sim.control("target-status 0").find("steps=") + 6));
+        waitUntil([&] { return decoder.messages() >= static_cast<uint64_t>(steps); }, 30000);
+        std::printf("target to window: %d messages (%.2f MB/s) in %lld ms; %llu shown %lld ms after the target "
+                    "stopped; longest event-loop gap %lld ms (idle window: %lld ms)\n",
+                    steps, steps * 261 / 1e6 / (sent / 1000.0), static_cast<long long>(sent),
+                    static_cast<unsigned long long>(decoder.messages()), static_cast<long long>(timer.elapsed() - sent),
+                    streamGap, idleGap);
+        world.find(world.window.get(), "terminalStopButton")->click();
+        world.window->hide();
+
+        const auto rssMiB = [] {
+            std::ifstream status("/proc/self/status");
+            for (std::string line; std::getline(status, line);)
+                if (line.rfind("VmRSS:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
+            return 0.0;
+        };
+        std::vector<uint8_t> pair;
+        for (const auto& [type, payload] : {std::pair<uint8_t, std::string>{5, "Hello, host! 0123456789"},
+                                            std::pair<uint8_t, std::string>{4, "\x01\x02\x03\x04\x05\x06\x07\x08"}}) {
+            pair.insert(pair.end(), {0x40, 0x44, 0x36, 0x47, type, static_cast<uint8_t>(payload.size())});
+            pair.insert(pair.end(), payload.begin(), payload.end());
+        }
+        std::vector<uint8_t> step;
+        while (step.size() < 100000) step.insert(step.end(), pair.begin(), pair.end());  // 2 MB/s in 50 ms
+        zel::terminal::TerminalDecoder rows;
+        zel::gui::TerminalLogModel model(rows.log());
+        QListView view;
+        view.setUniformItemSizes(true);
+        view.setModel(&model);
+        view.resize(800, 400);
+        view.show();
+        zel::gui::TickGapMeter gaps;
+        QTimer ticker;
+        ticker.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&ticker, &QTimer::timeout, [&] { gaps.tick(QDateTime::currentMSecsSinceEpoch()); });
+        ticker.start(25);
+        QTest::qWait(100);
+        const double before = rssMiB();
+        gaps.reset();
+        const auto drain = [&](int times, int waitMs) {  // the panel's timer: all that waits, then the rows shown
+            for (int i = 0; i < times; ++i) {
+                rows.feed(step);
+                model.sync();
+                view.scrollToBottom();
+                QTest::qWait(waitMs);
+            }
+        };
+        drain(100, 50);  // 5 s at 2 MB/s
+        const long long pacedGap = gaps.longestGapMs();
+        const size_t pacedRows = rows.log().rowCount();
+        gaps.reset();
+        size_t fed = 0;
+        timer.restart();
+        while (rows.log().rowCount() < 1000000) {
+            drain(10, 1);
+            fed += 10 * step.size();
+        }
+        const qint64 took = timer.elapsed();
+        std::printf("2 MB/s into the row model and list for 5 s (%zu rows): longest gap of a 25 ms timer %lld ms\n",
+                    pacedRows, pacedGap);
+        std::printf("then as fast as it goes to 1 M rows: %.1f MB fed in %lld ms (%.1f MB/s); resident memory %.0f MiB "
+                    "after, %.0f MiB before (row store %.0f MiB); longest gap of a 25 ms timer %lld ms\n",
+                    fed / 1e6, static_cast<long long>(took), fed / 1e3 / took, rssMiB(), before,
+                    rows.log().memoryBytes() / 1048576.0, static_cast<long long>(gaps.longestGapMs()));
     }
 };
 
