@@ -22,6 +22,7 @@
 #include "EnableRules.h"
 #include "LogFile.h"
 #include "MainView.h"
+#include "TerminalFeature.h"
 #include "TerminalPanel.h"
 #include "OperationLogModel.h"
 #include "Prompter.h"
@@ -116,14 +117,27 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
     resize(1000, 780);  // room for the operation log beside the trace and terminal panels
 }
 
-// The hyper-terminal panel: its log lines go to the operation log, it counts as busy while it
-// runs (the polling leaves the device alone), and it stops before the devices are let go.
+// The hyper terminal: its panel counts as busy while it runs (the polling leaves the device
+// alone) and stops before the devices are let go; its settings page; Help's register tester,
+// which keeps off the emulator while anything else uses it.
 void MainWindow::setUpTerminal() {
-    terminal_ = new TerminalPanel;
-    terminal_->setObjectName(QStringLiteral("terminalPanel"));
+    auto* feature = new TerminalFeature(
+        {control_, log_, settings_, prompter_,
+         [this] {
+             if (traceCapturing()) return QStringLiteral("An SPI trace capture is running: stop it before using the tester.");
+             if (worker_.busy() || polling_.shareState() != ShareState::Normal)
+                 return QStringLiteral("The emulator is busy: try the tester again when it is ready.");
+             return QString();
+         }},
+        this);
+    terminal_ = feature->panel();
     view_->addPanel(QStringLiteral("SPI Hyper Terminal"), terminal_);
-    connect(terminal_, &TerminalPanel::logMessage, this, [this](const QString& text) { log_.log(text.toStdString()); });
     polling_.addTransferStopper([this] { terminal_->stopForHandOver(); });
+    addSettingsPage([feature](SettingsSheet& sheet) {
+        sheet.addPage(SettingsPageSlot::Terminal, QStringLiteral("SPI Hyper Terminal"), feature->createSettingsPage(sheet));
+    });
+    for (QAction* menu : menuBar()->actions())
+        if (menu->menu() && menu->text() == QStringLiteral("&Help")) menu->menu()->addAction(feature->testerAction());
 }
 
 bool MainWindow::terminalBusy() const { return terminal_ && terminal_->running(); }

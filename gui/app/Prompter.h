@@ -38,6 +38,8 @@ public:
     virtual std::optional<std::filesystem::path> chooseFirmware(QWidget* parent, bool generation2) = 0;
     // The factory page: a serial number for the emulator `emulator` names; nothing when closed.
     virtual std::optional<std::uint32_t> chooseSerialNumber(QWidget* parent, const QString& emulator) = 0;
+    // A colour (0xRRGGBB) starting at `current`; nothing when cancelled.
+    virtual std::optional<std::uint32_t> chooseColour(QWidget*, std::uint32_t /*current*/) { return {}; }
 };
 
 class WidgetPrompter final : public Prompter {
@@ -53,6 +55,7 @@ public:
     bool confirm(QWidget* parent, const QString& text) override;
     std::optional<std::filesystem::path> chooseFirmware(QWidget* parent, bool generation2) override;
     std::optional<std::uint32_t> chooseSerialNumber(QWidget* parent, const QString& emulator) override;
+    std::optional<std::uint32_t> chooseColour(QWidget* parent, std::uint32_t current) override;
 };
 
 }  // namespace zel::gui

@@ -1,5 +1,6 @@
 #include "Prompter.h"
 
+#include <QColorDialog>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -85,6 +86,12 @@ std::optional<std::uint32_t> WidgetPrompter::chooseSerialNumber(QWidget* parent,
     help::SerialNumberDialog dialog(emulator, parent);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return dialog.serialNumber();
+}
+
+std::optional<std::uint32_t> WidgetPrompter::chooseColour(QWidget* parent, std::uint32_t current) {
+    const QColor colour = QColorDialog::getColor(QColor::fromRgb(current), parent);
+    if (!colour.isValid()) return std::nullopt;
+    return colour.rgb() & 0xFFFFFF;
 }
 
 }  // namespace zel::gui

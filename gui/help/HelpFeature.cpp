@@ -33,11 +33,16 @@ HelpFeature::~HelpFeature() = default;
 
 void HelpFeature::fillMenu(QMenu& menu, FirmwareFeature& firmware, QAction* about) {
     menu.setToolTipsVisible(true);
+    // Items other features put into the menu before (the hyper-terminal tester) stand between the
+    // calculator and the manual.
+    QList<QAction*> others = menu.actions();
+    others.removeAll(about);
+    for (QAction* action : others) menu.removeAction(action);
     menu.insertMenu(about, firmware.voltageMenu());
     menu.insertAction(about, firmware.manualUpdateAction());
     menu.insertAction(about, firmware.serialNumberAction());
     menu.insertAction(about, calculator_);
-    // "SPI HyperTermainl tester" goes here, between the calculator and the manual.
+    for (QAction* action : others) menu.insertAction(about, action);
     menu.insertAction(about, manual_);
     connect(about, &QAction::triggered, this, &HelpFeature::showAbout);
 }

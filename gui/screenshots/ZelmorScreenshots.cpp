@@ -1,6 +1,7 @@
 // Writes the README's pictures of Zelmor: run against a simulator (ZELMOR_SIM) under a real X
 // server (scripts/screenshots starts Xvfb). Takes the output folder, a chip configuration and an
 // image file; every window is shown as a user sees it and grabbed once it has settled.
+#include <QAction>
 #include <QApplication>
 #include <QLineEdit>
 #include <QElapsedTimer>
@@ -23,6 +24,11 @@
 #include "MainWindow.h"
 #include "OperationLogModel.h"
 #include "SettingsSheet.h"
+#include "HtTesterDialog.h"
+#include "TerminalFeature.h"
+#include "TerminalPanel.h"
+#include "TerminalSettings.h"
+#include "TerminalViewerDialog.h"
 #include "TraceFeature.h"
 #include "FirmwareFeature.h"
 #include "TraceViewerDialog.h"
@@ -183,6 +189,50 @@ bool batchShot(MainWindow& window, const std::filesystem::path& out) {
     return ok;
 }
 
+// The target's terminal chat with every message type in the main view's terminal (op-code 0xE5,
+// the sample look-up and check-point tables) and in the viewer, then the settings page, then the register tester
+// after a few steps. The sample files lie beside the boot script's folder in the source tree.
+bool terminalShots(MainWindow& window, GuiSettings& settings, const std::filesystem::path& out,
+                   const std::string& zelsim, const std::string& simDir, const std::filesystem::path& bootScript) {
+    const auto source = bootScript.parent_path().parent_path().parent_path();
+    auto stored = terminal_settings::TerminalSettings::read(settings);
+    stored.dedicated = true;
+    stored.opcode = 0xE5;
+    stored.translateCheckPoints = true;
+    stored.chooseFiles((source / "data/terminal/lookup.txt").string(), (source / "data/terminal/checkpoints.txt").string());
+    settings.write(stored.changes());
+    auto* feature = window.findChild<TerminalFeature*>();
+    if (!feature) return false;
+    feature->panel()->start();
+    const std::string play = "'" + zelsim + "' --dir '" + simDir + "' target-run 0 '" +
+                             (source / "sim/scripts/terminal_types.zts").string() + "' 0 3 >/dev/null";
+    if (std::system(play.c_str()) != 0) return false;
+    QTest::qWait(1500);
+    bool ok = save(window, out / "zelmor-terminal.png");
+    feature->panel()->stop();
+    feature->openViewer();
+    if (!feature->viewer()) return false;
+    ok &= save(*feature->viewer(), out / "zelmor-terminal-viewer.png");
+    feature->viewer()->reject();
+
+    SettingsSheet sheet(&window);
+    sheet.addPage(SettingsPageSlot::Terminal, QStringLiteral("SPI Hyper Terminal"), feature->createSettingsPage(sheet));
+    sheet.show();
+    ok &= save(sheet, out / "zelmor-terminal-settings.png");
+    sheet.close();
+
+    feature->testerAction()->trigger();
+    auto* tester = feature->tester();
+    if (!tester) return false;
+    tester->findChild<QPushButton*>(QStringLiteral("testerReadRegisterButton"))->click();
+    tester->findChild<QLineEdit*>(QStringLiteral("testerHexEdit"))->setText(QStringLiteral("12 34 56"));
+    tester->findChild<QPushButton*>(QStringLiteral("testerWriteHexButton"))->click();
+    tester->findChild<QPushButton*>(QStringLiteral("testerReadUFifoButton"))->click();
+    ok &= save(*tester, out / "zelmor-terminal-tester.png");
+    tester->close();
+    return ok;
+}
+
 bool waitIdle(MainWindow& window) {
     while (window.operationBusy()) QTest::qWait(10);
     return true;
@@ -263,7 +313,10 @@ int main(int argc, char* argv[]) {
         ok &= save(load, out / "zelmor-load-file.png");
         load.close();
 
-        if (argc >= 7) ok &= traceShots(window, settings, out, argv[4], argv[5], argv[6]);
+        if (argc >= 7) {
+            ok &= traceShots(window, settings, out, argv[4], argv[5], argv[6]);
+            ok &= terminalShots(window, settings, out, argv[4], argv[5], argv[6]);
+        }
         ok &= deviceSettingsShots(window, settings, out);
         if (argc == 8) {
             prompter.firmware = argv[7];

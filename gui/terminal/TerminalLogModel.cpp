@@ -4,6 +4,11 @@
 #include <QColor>
 
 namespace zel::gui {
+namespace {
+
+constexpr size_t kShownBytes = 4096;
+
+}  // namespace
 
 TerminalLogModel::TerminalLogModel(const terminal::TerminalLog& log, QObject* parent)
     : QAbstractListModel(parent), log_(log) {}
@@ -16,6 +21,9 @@ QVariant TerminalLogModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::DisplayRole) {
         std::string text = log_.prefixedRow(row);
         while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+        // A hex stream's row grows to hundreds of kilobytes; laying that out at every repaint
+        // stalls the window for seconds. The list shows its head; Save Log writes it whole.
+        if (text.size() > kShownBytes) text.replace(kShownBytes, std::string::npos, " ...");
         return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     }
     if (role == Qt::ForegroundRole) return QBrush(QColor::fromRgb(colours_.of(log_.rowKind(row))));

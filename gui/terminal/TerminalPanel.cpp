@@ -6,7 +6,6 @@
 #include "zelapi.h"
 
 #include <QCheckBox>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -48,10 +47,8 @@ TerminalPanel::TerminalPanel(QWidget* parent)
     connect(stop_, &QPushButton::clicked, this, &TerminalPanel::stop);
     connect(clear_, &QPushButton::clicked, this, &TerminalPanel::clear);
     connect(send_, &QPushButton::clicked, this, &TerminalPanel::send);
-    connect(save_, &QPushButton::clicked, this, [this] {
-        const QString path = QFileDialog::getSaveFileName(this, tr("Save Log"), {}, tr("Txt File (*.txt)"));
-        if (!path.isEmpty()) saveLogTo(path);
-    });
+    connect(save_, &QPushButton::clicked, this, &TerminalPanel::saveRequested);
+    connect(viewer_, &QPushButton::clicked, this, &TerminalPanel::viewerRequested);
     showRunning(false);
 }
 
@@ -70,12 +67,16 @@ void TerminalPanel::buildLayout() {
     stop_ = new QPushButton(tr("Stop"), this);
     clear_ = new QPushButton(tr("Clear Buffer"), this);
     save_ = new QPushButton(tr("Save Log"), this);
+    viewer_ = new QPushButton(tr("SPI HT Viewer"), this);
+    start_->setObjectName("terminalStartButton");
+    stop_->setObjectName("terminalStopButton");
+    viewer_->setObjectName("terminalViewerButton");
     sendEdit_ = new QLineEdit(this);
     sendHex_ = new QCheckBox(tr("Hex"), this);
     send_ = new QPushButton(tr("Send"), this);
 
     auto* buttons = new QHBoxLayout;
-    for (auto* button : {start_, stop_, clear_, save_}) buttons->addWidget(button);
+    for (auto* button : {start_, stop_, clear_, save_, viewer_}) buttons->addWidget(button);
     buttons->addStretch();
     auto* sending = new QHBoxLayout;
     sending->addWidget(sendEdit_, 1);
@@ -108,6 +109,7 @@ void TerminalPanel::showRunning(bool running) {
     running_ = running;
     start_->setEnabled(startAllowed_ && !running);
     save_->setEnabled(!running);
+    viewer_->setEnabled(!running);
     stop_->setEnabled(running);
     send_->setEnabled(running);
     emit busyChanged(running);
@@ -115,6 +117,7 @@ void TerminalPanel::showRunning(bool running) {
 
 void TerminalPanel::start() {
     if (running_) return;
+    if (startCheck_ && !startCheck_()) return;
     clear();
     const int index = CliGetUSBDevIndex();
     if (options_.dedicatedOpcode)
@@ -182,19 +185,21 @@ void TerminalPanel::drainNow() {
     }
 }
 
-void TerminalPanel::send() {
+void TerminalPanel::send() { sendText(sendEdit_->text(), sendHex_->isChecked()); }
+
+void TerminalPanel::sendText(const QString& text, bool hex) {
     if (!running_ || !loop_) return;
     std::vector<uint8_t> bytes;
-    if (sendHex_->isChecked()) {
+    if (hex) {
         std::string problem;
-        auto parsed = terminal::parseHexBytes(sendEdit_->text().toStdString(), problem);
+        auto parsed = terminal::parseHexBytes(text.toStdString(), problem);
         if (!parsed) {
             emit logMessage(tr("Send: %1").arg(QString::fromStdString(problem)));
             return;
         }
         bytes = std::move(*parsed);
     } else {
-        for (QChar c : sendEdit_->text()) bytes.push_back(static_cast<uint8_t>(c.unicode() & 0xFF));
+        for (QChar c : text) bytes.push_back(static_cast<uint8_t>(c.unicode() & 0xFF));
     }
     const auto result = terminal::sendInPieces(bytes, [this](std::span<const uint8_t> piece) -> size_t {
         terminal::LoopPause pause(*loop_, kPauseWait);

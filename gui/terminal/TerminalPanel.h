@@ -12,6 +12,7 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -40,6 +41,9 @@ public:
     ~TerminalPanel() override;
 
     void setOptions(TerminalOptions options);
+    // Asked first by start(): false refuses (the check has told the user why). It may set the
+    // options for this run.
+    void setStartCheck(std::function<bool()> check) { startCheck_ = std::move(check); }
     bool running() const { return running_; }
     // Whether Start may be pressed now: the emulator is there and nothing else uses it.
     void allowStart(bool allowed);
@@ -54,6 +58,7 @@ public:
     void stopForHandOver();
     // Sends the edit's text: hex bytes when "Hex" is ticked, else one byte per character.
     void send();
+    void sendText(const QString& text, bool hex);
     void clear();
     // Empty when saved, else the reason (also logged).
     QString saveLogTo(const QString& path);
@@ -61,6 +66,8 @@ public:
 
 signals:
     void busyChanged(bool busy);
+    void saveRequested();
+    void viewerRequested();
     void logMessage(const QString& text);
 
 private:
@@ -76,7 +83,8 @@ private:
     QListWidget* checkPoints_;
     QLineEdit* sendEdit_;
     QCheckBox* sendHex_;
-    QPushButton *start_, *stop_, *clear_, *save_, *send_;
+    QPushButton *start_, *stop_, *clear_, *save_, *viewer_, *send_;
+    std::function<bool()> startCheck_;
     QTimer* timer_;
     size_t checkPointsShown_ = 0;
     bool running_ = false;

@@ -63,6 +63,8 @@ public:
     }
     std::optional<std::filesystem::path> chooseFirmware(QWidget*, bool) override { return firmware; }
     std::optional<std::uint32_t> chooseSerialNumber(QWidget*, const QString&) override { return serialNumber; }
+    std::optional<std::uint32_t> chooseColour(QWidget*, std::uint32_t) override { return colour; }
+    std::optional<std::uint32_t> colour;
 };
 
 struct GuiWorld {

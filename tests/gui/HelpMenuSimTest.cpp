@@ -252,7 +252,8 @@ private slots:
         QStringList items;
         for (QAction* item : help->actions()) items << item->text();
         QCOMPARE(items, (QStringList{"Voltage Firmware Selection( ZelmorPro only)", "Firmware &Manual Update",
-                                     "Serial Number", "&Launch Calculater", "User &Manual", "&About Varnik..."}));
+                                     "Serial Number", "&Launch Calculater", "SPI HyperTermainl tester", "User &Manual",
+                                     "&About Varnik..."}));
 
         world.action("aboutAction")->trigger();
         QVERIFY(!world.prompter.shown.isEmpty());

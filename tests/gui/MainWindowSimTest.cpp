@@ -499,7 +499,7 @@ private slots:
         });
         const int from = world.rows();
         world.action("configureAction")->trigger();
-        QCOMPARE(titles, (QStringList{"Batch Operation", "Batch", "SPI Trace Setting", "Pin Settings",
+        QCOMPARE(titles, (QStringList{"Batch Operation", "Batch", "SPI Trace Setting", "SPI Hyper Terminal", "Pin Settings",
                                       "Miscellaneous Settings", "Vcc Setting"}));
         QCOMPARE(checks, 2);
         QVERIFY(world.waitForLog("Emulator is in 3-byte mode! ", from, 3000));
