@@ -82,7 +82,8 @@ private slots:
             child<QRadioButton>(sheet, "holdInput")->setChecked(true);
             child<QRadioButton>(sheet, "chipSelectMode0")->setChecked(true);
         });
-        QCOMPARE(titles, (QStringList{"SPI Trace Setting", "Pin Settings", "Miscellaneous Settings"}));
+        QCOMPARE(titles, (QStringList{"Batch Operation", "SPI Trace Setting", "SPI Hyper Terminal", "Pin Settings",
+                                      "Miscellaneous Settings"}));
         std::string pins = world.sim.control("pins 0");
         QVERIFY2(has(pins, "reset=1\n") && has(pins, "hold=3 input\n") && has(pins, "miso-driven=1\n") &&
                      has(pins, "cs-mode=0\n"),
