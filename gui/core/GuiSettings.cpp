@@ -2,6 +2,7 @@
 
 #include "settings/SettingsLocation.h"
 #include "settings/TemplateCopy.h"
+#include "text/TextCodec.h"
 
 namespace zel::gui {
 namespace {
@@ -21,6 +22,8 @@ std::filesystem::path documentPath(const std::filesystem::path& userFolder, cons
 GuiSettings::GuiSettings(std::filesystem::path userFolder, const std::vector<std::filesystem::path>& templateFolders)
     : path_(documentPath(userFolder, templateFolders)),
       document_(settings::SettingsDocument::load(path_, settings::RootLookup::Preferences)) {}
+
+std::string GuiSettings::getUtf8(std::string_view key) const { return text::wideToUtf8(get(key)); }
 
 std::error_code GuiSettings::write(const settings::SettingsUpdate& changes) {
     std::error_code error;

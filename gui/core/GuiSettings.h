@@ -25,6 +25,10 @@ public:
     bool usable() const { return document_.isUsable(); }
     std::wstring get(std::string_view key) const { return document_.get(key); }
     bool getBool(std::string_view key) const { return document_.getBool(key); }
+    // A flag some writers store as "Yes" and others as "1": either reads as set.
+    bool getFlag(std::string_view key) const { return getBool(key) || get(key) == L"1"; }
+    // The value as UTF-8 (paths, texts the cores keep narrow).
+    std::string getUtf8(std::string_view key) const;
 
     // Re-reads, applies and atomically replaces the document; the error when it could not.
     std::error_code write(const settings::SettingsUpdate& changes);

@@ -1,5 +1,7 @@
 #include "BufferEditorDialog.h"
 
+#include "NamedButton.h"
+
 #include <QApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -28,13 +30,6 @@ QString limitText(bool generation2) {
 }
 
 QString hexText(uint64_t value, int digits = 8) { return QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0')).toUpper(); }
-
-QPushButton* button(const QString& text, const char* name, QWidget* parent) {
-    auto* pushButton = new QPushButton(text, parent);
-    pushButton->setObjectName(QString::fromLatin1(name));
-    pushButton->setAutoDefault(false);
-    return pushButton;
-}
 
 QLineEdit* hexEdit(const char* name, QWidget* parent) {
     auto* edit = new QLineEdit(parent);
@@ -103,9 +98,9 @@ QWidget* BufferEditorDialog::buildControls() {
     view->addWidget(summary_, 1);
     grid->addLayout(view, 0, 0, 1, 6);
 
-    auto* compare = button(QStringLiteral("Compare With File ..."), "compareButton", controls);
-    auto* next = button(QStringLiteral(" Next Difference"), "nextDifferenceButton", controls);
-    auto* go = button(QStringLiteral("Go!"), "goButton", controls);
+    auto* compare = namedButton(QStringLiteral("Compare With File ..."), "compareButton", controls);
+    auto* next = namedButton(QStringLiteral(" Next Difference"), "nextDifferenceButton", controls);
+    auto* go = namedButton(QStringLiteral("Go!"), "goButton", controls);
     grid->addWidget(compare, 1, 0);
     grid->addWidget(next, 1, 1);
     grid->addWidget(new QLabel(QStringLiteral("Address (Hex)"), controls), 1, 2, Qt::AlignRight);
@@ -117,7 +112,7 @@ QWidget* BufferEditorDialog::buildControls() {
     connect(go, &QPushButton::clicked, this, &BufferEditorDialog::goToAddress);
     connect(address_, &QLineEdit::returnPressed, this, &BufferEditorDialog::goToAddress);
 
-    auto* displayButton = button(QStringLiteral("Display"), "displayButton", controls);
+    auto* displayButton = namedButton(QStringLiteral("Display"), "displayButton", controls);
     grid->addWidget(new QLabel(QStringLiteral("From:  0x"), controls), 2, 0, Qt::AlignRight);
     grid->addWidget(from_, 2, 1);
     grid->addWidget(new QLabel(QStringLiteral("To:  0x"), controls), 2, 2, Qt::AlignRight);
@@ -125,12 +120,12 @@ QWidget* BufferEditorDialog::buildControls() {
     grid->addWidget(displayButton, 2, 4);
     connect(displayButton, &QPushButton::clicked, this, &BufferEditorDialog::display);
 
-    auto* saveButton = button(QStringLiteral("Save Buffer to File"), "saveButton", controls);
-    auto* byteSwap = button(QStringLiteral("Byte Swap"), "byteSwapButton", controls);
-    auto* wordSwap = button(QStringLiteral("Word Swap"), "wordSwapButton", controls);
-    auto* dwordSwap = button(QStringLiteral("DWORD Swap"), "dwordSwapButton", controls);
-    auto* fill = button(QStringLiteral("Fill Buffer"), "fillButton", controls);
-    auto* close = button(QStringLiteral("Close"), "closeButton", controls);
+    auto* saveButton = namedButton(QStringLiteral("Save Buffer to File"), "saveButton", controls);
+    auto* byteSwap = namedButton(QStringLiteral("Byte Swap"), "byteSwapButton", controls);
+    auto* wordSwap = namedButton(QStringLiteral("Word Swap"), "wordSwapButton", controls);
+    auto* dwordSwap = namedButton(QStringLiteral("DWORD Swap"), "dwordSwapButton", controls);
+    auto* fill = namedButton(QStringLiteral("Fill Buffer"), "fillButton", controls);
+    auto* close = namedButton(QStringLiteral("Close"), "closeButton", controls);
     int column = 0;
     for (QPushButton* each : {saveButton, byteSwap, wordSwap, dwordSwap, fill, close}) grid->addWidget(each, 3, column++);
     connect(saveButton, &QPushButton::clicked, this, &BufferEditorDialog::save);

@@ -1,5 +1,7 @@
 #include "HtTesterDialog.h"
 
+#include "NamedButton.h"
+
 #include <QComboBox>
 #include <QDateTime>
 #include <QGridLayout>
@@ -10,13 +12,6 @@
 
 namespace zel::gui {
 namespace {
-
-QPushButton* button(const QString& text, const char* name, QWidget* parent) {
-    auto* made = new QPushButton(text, parent);
-    made->setObjectName(QString::fromLatin1(name));
-    made->setAutoDefault(false);
-    return made;
-}
 
 }  // namespace
 
@@ -35,11 +30,11 @@ HtTesterDialog::HtTesterDialog(tester::HtDevice& device, std::function<QString()
     log_ = new QListWidget(this);
     log_->setObjectName(QStringLiteral("testerLog"));
 
-    auto* readRegister = button(QStringLiteral("Read HT Register"), "testerReadRegisterButton", this);
-    auto* readUFifo = button(QStringLiteral("Read uFIFO"), "testerReadUFifoButton", this);
-    auto* writeHex = button(QStringLiteral("Write dFIFO"), "testerWriteHexButton", this);
-    auto* writeText = button(QStringLiteral("Write dFIFO"), "testerWriteStringButton", this);
-    auto* clearAll = button(QStringLiteral("Clear all"), "testerClearButton", this);
+    auto* readRegister = namedButton(QStringLiteral("Read HT Register"), "testerReadRegisterButton", this);
+    auto* readUFifo = namedButton(QStringLiteral("Read uFIFO"), "testerReadUFifoButton", this);
+    auto* writeHex = namedButton(QStringLiteral("Write dFIFO"), "testerWriteHexButton", this);
+    auto* writeText = namedButton(QStringLiteral("Write dFIFO"), "testerWriteStringButton", this);
+    auto* clearAll = namedButton(QStringLiteral("Clear all"), "testerClearButton", this);
     connect(readRegister, &QPushButton::clicked, this,
             [this] { run([this] { return tester::readRegister(device_, static_cast<size_t>(registers_->currentIndex())); }); });
     connect(readUFifo, &QPushButton::clicked, this, [this] { run([this] { return tester::readUFifo(device_); }); });

@@ -1,5 +1,7 @@
 #include "TerminalViewerDialog.h"
 
+#include "NamedButton.h"
+
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -16,13 +18,6 @@
 
 namespace zel::gui {
 namespace {
-
-QPushButton* button(const QString& text, const char* name, QWidget* parent) {
-    auto* made = new QPushButton(text, parent);
-    made->setObjectName(QString::fromLatin1(name));
-    made->setAutoDefault(false);
-    return made;
-}
 
 }  // namespace
 
@@ -53,10 +48,10 @@ TerminalViewerDialog::TerminalViewerDialog(TerminalPanel& panel, QWidget* parent
 
 QWidget* TerminalViewerDialog::buildButtons() {
     auto* box = new QWidget(this);
-    auto* start = button(QStringLiteral("Start"), "viewerStartButton", box);
-    auto* stop = button(QStringLiteral("Stop"), "viewerStopButton", box);
-    auto* clear = button(QStringLiteral("Clear Buffer"), "viewerClearButton", box);
-    auto* save = button(QStringLiteral("Save Log"), "viewerSaveButton", box);
+    auto* start = namedButton(QStringLiteral("Start"), "viewerStartButton", box);
+    auto* stop = namedButton(QStringLiteral("Stop"), "viewerStopButton", box);
+    auto* clear = namedButton(QStringLiteral("Clear Buffer"), "viewerClearButton", box);
+    auto* save = namedButton(QStringLiteral("Save Log"), "viewerSaveButton", box);
     connect(start, &QPushButton::clicked, this, [this] {
         panel_.start();
         refresh();
@@ -74,7 +69,7 @@ QWidget* TerminalViewerDialog::buildButtons() {
     auto* write = new QGroupBox(QStringLiteral("Write to Zelmor"), box);
     sendEdit_ = new QLineEdit(write);
     sendEdit_->setObjectName(QStringLiteral("viewerSendEdit"));
-    auto* send = button(QStringLiteral("Send"), "viewerSendButton", write);
+    auto* send = namedButton(QStringLiteral("Send"), "viewerSendButton", write);
     connect(send, &QPushButton::clicked, this, [this] { panel_.sendText(sendEdit_->text(), false); });
     auto* writeRow = new QHBoxLayout(write);
     writeRow->addWidget(sendEdit_, 1);
@@ -83,7 +78,7 @@ QWidget* TerminalViewerDialog::buildButtons() {
     auto* search = new QGroupBox(QStringLiteral("Search"), box);
     searchEdit_ = new QLineEdit(search);
     searchEdit_->setObjectName(QStringLiteral("viewerSearchEdit"));
-    auto* find = button(QStringLiteral("Search"), "viewerSearchButton", search);
+    auto* find = namedButton(QStringLiteral("Search"), "viewerSearchButton", search);
     connect(find, &QPushButton::clicked, this, &TerminalViewerDialog::searchNext);
     connect(searchEdit_, &QLineEdit::returnPressed, this, &TerminalViewerDialog::searchNext);
     auto* searchRow = new QHBoxLayout(search);

@@ -14,22 +14,13 @@ namespace {
 
 namespace keys = settings::keys;
 
-std::string narrow(const std::wstring& text) { return text::wideToUtf8(text); }
-std::wstring wide(const std::string& text) { return text::utf8ToWide(text); }
-
-// Flags are written "Yes"/"No"; "1" is read too, as some writers used it.
-bool readFlag(const GuiSettings& settings, std::string_view key) {
-    const std::wstring text = settings.get(key);
-    return text == L"1" || settings::parseBool(text);
-}
-
 // The stored colours in TextKind order (check point, hex, ASCII, time, look-up).
 constexpr std::array<std::string_view, 5> kColourKeys = {keys::kSpiHyperTerminalCkpRgb, keys::kSpiHyperTerminalHexRgb,
                                                          keys::kSpiHyperTerminalAsciiRgb, keys::kSpiHyperTerminalTimeRgb,
                                                          keys::kSpiHyperTerminalLookupRgb};
 
 std::vector<std::string> pathsOf(const GuiSettings& settings, std::string_view key) {
-    return PathHistory::fromJoined(narrow(settings.get(key))).paths();
+    return PathHistory::fromJoined(settings.getUtf8(key)).paths();
 }
 
 std::vector<std::string> withFront(const std::vector<std::string>& paths, const std::string& chosen) {
@@ -50,15 +41,15 @@ terminal::CodeTable tableOf(const std::string& file, const char* what, std::vect
 
 TerminalSettings TerminalSettings::read(const GuiSettings& settings) {
     TerminalSettings read;
-    read.dedicated = readFlag(settings, keys::kSpiHyperOption);
-    read.pageProgram = readFlag(settings, keys::kSpiHyperOptionCheckPP);
-    read.opcode = parseOpcodeText(narrow(settings.get(keys::kSpiHyperDedicateCommand))).value_or(kFallbackOpcode);
-    read.usb = settings.get(keys::kSpiHyperByUsb).empty() || readFlag(settings, keys::kSpiHyperByUsb);
-    read.lookUpFile = narrow(settings.get(keys::kLastLoadedLookUpFile));
-    read.checkPointFile = narrow(settings.get(keys::kLastLoadedCkpFile));
+    read.dedicated = settings.getFlag(keys::kSpiHyperOption);
+    read.pageProgram = settings.getFlag(keys::kSpiHyperOptionCheckPP);
+    read.opcode = parseOpcodeText(settings.getUtf8(keys::kSpiHyperDedicateCommand)).value_or(kFallbackOpcode);
+    read.usb = settings.get(keys::kSpiHyperByUsb).empty() || settings.getFlag(keys::kSpiHyperByUsb);
+    read.lookUpFile = settings.getUtf8(keys::kLastLoadedLookUpFile);
+    read.checkPointFile = settings.getUtf8(keys::kLastLoadedCkpFile);
     read.lookUpPaths = pathsOf(settings, keys::kSavedLookUpPaths);
     read.checkPointPaths = pathsOf(settings, keys::kSavedCkpPaths);
-    read.translateCheckPoints = readFlag(settings, keys::kRequireCheckPointTranslation);
+    read.translateCheckPoints = settings.getFlag(keys::kRequireCheckPointTranslation);
     for (size_t kind = 0; kind < kColourKeys.size(); ++kind)
         if (auto rgb = settings::parseHex(settings.get(kColourKeys[kind]))) read.colours.rgb[kind] = *rgb & 0xFFFFFF;
     return read;
@@ -77,10 +68,10 @@ settings::SettingsUpdate TerminalSettings::changes() const {
     update.setBool(keys::kSpiHyperOptionCheckPP, pageProgram);
     update.set(keys::kSpiHyperDedicateCommand, settings::formatHex(opcode));
     update.setBool(keys::kSpiHyperByUsb, usb);
-    update.set(keys::kLastLoadedLookUpFile, wide(lookUpFile));
-    update.set(keys::kLastLoadedCkpFile, wide(checkPointFile));
-    update.set(keys::kSavedLookUpPaths, wide(PathHistory(lookUpPaths).joined()));
-    update.set(keys::kSavedCkpPaths, wide(PathHistory(checkPointPaths).joined()));
+    update.set(keys::kLastLoadedLookUpFile, text::utf8ToWide(lookUpFile));
+    update.set(keys::kLastLoadedCkpFile, text::utf8ToWide(checkPointFile));
+    update.set(keys::kSavedLookUpPaths, text::utf8ToWide(PathHistory(lookUpPaths).joined()));
+    update.set(keys::kSavedCkpPaths, text::utf8ToWide(PathHistory(checkPointPaths).joined()));
     update.setBool(keys::kRequireCheckPointTranslation, translateCheckPoints);
     for (size_t kind = 0; kind < kColourKeys.size(); ++kind)
         update.set(kColourKeys[kind], settings::formatHex(colours.rgb[kind]));
@@ -105,7 +96,7 @@ terminal::Tables TerminalSettings::loadTables(std::vector<std::string>& problems
 }
 
 std::optional<std::uint8_t> parseOpcodeText(std::string_view text) {
-    const auto value = settings::parseHex(wide(std::string(text)));
+    const auto value = settings::parseHex(text::utf8ToWide(std::string(text)));
     if (!value) return std::nullopt;
     return static_cast<std::uint8_t>(*value & 0xFF);
 }

@@ -10,24 +10,15 @@ namespace {
 
 namespace keys = settings::keys;
 
-std::string narrow(const std::wstring& text) { return text::wideToUtf8(text); }
-std::wstring wide(const std::string& text) { return text::utf8ToWide(text); }
-
-// Flags are written "1"/"0"; "Yes" is read too, as some writers used it.
-bool readFlag(const GuiSettings& settings, std::string_view key) {
-    const std::wstring text = settings.get(key);
-    return text == L"1" || settings::parseBool(text);
-}
-
-std::uint32_t hexOf(const std::string& text) { return settings::parseHex(wide(text)).value_or(0); }
+std::uint32_t hexOf(const std::string& text) { return settings::parseHex(text::utf8ToWide(text)).value_or(0); }
 
 }  // namespace
 
 CaptureOptions CaptureOptions::read(const GuiSettings& settings) {
     CaptureOptions options;
     options.continuous = settings.getBool(keys::kEnableSaveTrace2File);
-    options.file = narrow(settings.get(keys::kSpiTraceFile));
-    options.recentPaths = PathHistory::fromJoined(narrow(settings.get(keys::kSaveTracePaths))).paths();
+    options.file = settings.getUtf8(keys::kSpiTraceFile);
+    options.recentPaths = PathHistory::fromJoined(settings.getUtf8(keys::kSaveTracePaths)).paths();
     return options;
 }
 
@@ -42,8 +33,8 @@ void CaptureOptions::choose(bool continuousSave, const std::string& chosenFile) 
 settings::SettingsUpdate CaptureOptions::changes() const {
     settings::SettingsUpdate update;
     update.setBool(keys::kEnableSaveTrace2File, continuous);
-    update.set(keys::kSpiTraceFile, wide(file));
-    update.set(keys::kSaveTracePaths, wide(PathHistory(recentPaths).joined()));
+    update.set(keys::kSpiTraceFile, text::utf8ToWide(file));
+    update.set(keys::kSaveTracePaths, text::utf8ToWide(PathHistory(recentPaths).joined()));
     return update;
 }
 
@@ -51,20 +42,20 @@ FilterOptions FilterOptions::read(const GuiSettings& settings) {
     FilterOptions options;
     options.conditions = static_cast<std::uint16_t>(
         settings::parseHex(settings.get(keys::kSpiFilterConditions)).value_or(0) & zel::trace::kAllConditions);
-    options.start = narrow(settings.get(keys::kSpiFilterStartAddr));
-    options.end = narrow(settings.get(keys::kSpiFilterEndAddr));
-    options.special = narrow(settings.get(keys::kSpiFilterSpecialCommand));
-    options.mask = readFlag(settings, keys::kSpiFilterMaskAddr);
-    options.translate = readFlag(settings, keys::kSpiCommandTranslation);
+    options.start = settings.getUtf8(keys::kSpiFilterStartAddr);
+    options.end = settings.getUtf8(keys::kSpiFilterEndAddr);
+    options.special = settings.getUtf8(keys::kSpiFilterSpecialCommand);
+    options.mask = settings.getFlag(keys::kSpiFilterMaskAddr);
+    options.translate = settings.getFlag(keys::kSpiCommandTranslation);
     return options;
 }
 
 settings::SettingsUpdate FilterOptions::changes() const {
     settings::SettingsUpdate update;
     update.set(keys::kSpiFilterConditions, settings::formatHex(conditions));
-    update.set(keys::kSpiFilterStartAddr, wide(start));
-    update.set(keys::kSpiFilterEndAddr, wide(end));
-    update.set(keys::kSpiFilterSpecialCommand, wide(special));
+    update.set(keys::kSpiFilterStartAddr, text::utf8ToWide(start));
+    update.set(keys::kSpiFilterEndAddr, text::utf8ToWide(end));
+    update.set(keys::kSpiFilterSpecialCommand, text::utf8ToWide(special));
     update.set(keys::kSpiFilterMaskAddr, settings::formatFlag(mask));
     update.set(keys::kSpiCommandTranslation, settings::formatFlag(translate));
     return update;
